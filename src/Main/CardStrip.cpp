@@ -1,0 +1,132 @@
+#include "Main/CardStrip.h"
+
+// Qt
+#include <QFile>
+// std
+#include <csetjmp>
+#include <cstdio>
+#include <memory>
+// libjpeg
+#include <jpeglib.h>
+
+namespace {
+
+// libjpeg reports errors through a callback that must not return; it jumps
+// back to the decoder with the decoder's own message text.
+struct TJpegErrorManager {
+    jpeg_error_mgr Base;
+    std::jmp_buf Jump;
+    char Message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void OnJpegError(j_common_ptr cinfo)
+{
+    auto* err = reinterpret_cast<TJpegErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->Message);
+    std::longjmp(err->Jump, 1);
+}
+
+// Warnings (corrupt data, a file that ends early) would leave grey or
+// garbled pictures: they count as errors. Trace messages are ignored.
+void OnJpegMessage(j_common_ptr cinfo, int level)
+{
+    if (level < 0)
+        OnJpegError(cinfo);
+}
+
+QString Refusal(const QString& name, const QString& reason)
+{
+    return QStringLiteral("画像ファイル「%1」を読み込めません。\n%2").arg(name, reason);
+}
+
+} // namespace
+
+QImage DecodeJpegFile(const QString& path, const QString& shownName)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TStripError(
+            Refusal(shownName,
+                    QStringLiteral("ファイルを開けません（%1）。").arg(file.errorString()))
+                .toStdString());
+    const QByteArray data = file.readAll();
+    file.close();
+
+    jpeg_decompress_struct cinfo{};
+    TJpegErrorManager err{};
+    cinfo.err = jpeg_std_error(&err.Base);
+    err.Base.error_exit = OnJpegError;
+    err.Base.emit_message = OnJpegMessage;
+
+    // Everything that must outlive a longjmp is created before setjmp.
+    QImage image;
+    QString reason;
+    if (setjmp(err.Jump) == 0) {
+        jpeg_create_decompress(&cinfo);
+        jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()),
+                     static_cast<unsigned long>(data.size()));
+        jpeg_read_header(&cinfo, TRUE);
+        const int64_t pixels = int64_t(cinfo.image_width) * int64_t(cinfo.image_height);
+        if (pixels > Strip::MaxPixels) {
+            reason = QStringLiteral("画像が大きすぎます（%1 × %2 ピクセル）。")
+                         .arg(cinfo.image_width)
+                         .arg(cinfo.image_height);
+        } else if (cinfo.jpeg_color_space != JCS_GRAYSCALE && cinfo.jpeg_color_space != JCS_YCbCr &&
+                   cinfo.jpeg_color_space != JCS_RGB) {
+            reason = QStringLiteral("この色空間（CMYK など）の JPEG 画像には対応していません。");
+        } else {
+            cinfo.out_color_space = JCS_RGB;
+            jpeg_start_decompress(&cinfo);
+            image =
+                QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB888);
+            if (image.isNull()) {
+                reason = QStringLiteral("画像を展開するメモリが足りません。");
+            } else {
+                while (cinfo.output_scanline < cinfo.output_height) {
+                    JSAMPROW row = image.scanLine(int(cinfo.output_scanline));
+                    jpeg_read_scanlines(&cinfo, &row, 1);
+                }
+                jpeg_finish_decompress(&cinfo);
+            }
+        }
+    } else {
+        image = QImage();
+        reason = QStringLiteral("JPEG 画像として解読できません（%1）。")
+                     .arg(QString::fromLocal8Bit(err.Message));
+    }
+    jpeg_destroy_decompress(&cinfo);
+    if (!reason.isEmpty())
+        throw TStripError(Refusal(shownName, reason).toStdString());
+    return image;
+}
+
+QImage LoadCardStrip(const QString& path, const QString& shownName)
+{
+    QImage strip = DecodeJpegFile(path, shownName);
+    if (strip.width() < Strip::PictureW * Board::MinPictures)
+        throw TStripError(
+            Refusal(shownName, QStringLiteral("画像の幅が %1 ピクセルしかありません。"
+                                              "カードを配るには幅 %2 ピクセル（%3 枚分）"
+                                              "以上が必要です。")
+                                   .arg(strip.width())
+                                   .arg(Strip::PictureW * Board::MinPictures)
+                                   .arg(Board::MinPictures))
+                .toStdString());
+    if (strip.height() < Strip::PictureH)
+        throw TStripError(
+            Refusal(shownName, QStringLiteral("画像の高さが %1 ピクセルしかありません。"
+                                              "%2 ピクセル以上が必要です。")
+                                   .arg(strip.height())
+                                   .arg(Strip::PictureH))
+                .toStdString());
+    return strip;
+}
+
+std::vector<TRect> MakeSourceRects(int32_t pictureCount)
+{
+    std::vector<TRect> rects;
+    rects.reserve(static_cast<size_t>(pictureCount) + 1);
+    for (int32_t i = 0; i <= pictureCount; ++i)
+        rects.push_back({i * Strip::PictureW, 0, (i + 1) * Strip::PictureW, Strip::PictureH});
+    return rects;
+}

@@ -1,0 +1,194 @@
+#include "Platform/Platform.h"
+
+// Qt
+#include <QAbstractEventDispatcher>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTextCodec>
+#include <QThread>
+#include <QTimer>
+
+namespace Platform {
+
+namespace {
+
+class TRealClock final : public TClock {
+public:
+    TRealClock() { Started.start(); }
+    int32_t Tick() override { return static_cast<int32_t>(Started.elapsed()); }
+    void Sleep(int ms) override { QThread::msleep(static_cast<unsigned long>(ms)); }
+
+private:
+    QElapsedTimer Started;
+};
+
+TRealClock& RealClock()
+{
+    static TRealClock clock;
+    return clock;
+}
+// Started with the program, so that ticks count from process start.
+[[maybe_unused]] const bool ClockStartedAtLoad = (RealClock(), true);
+
+TClock* CurrentClock = nullptr;
+TClock& Clock()
+{
+    return CurrentClock ? *CurrentClock : RealClock();
+}
+
+bool TerminateFlag = false;
+TMessageHook MessageHook;
+
+QTextCodec* CodePage()
+{
+    // Windows' Japanese code page; Qt's Shift_JIS codec covers its extensions.
+    static QTextCodec* codec = [] {
+        for (const char* name : {"Windows-31J", "Shift_JIS"})
+            if (QTextCodec* c = QTextCodec::codecForName(name))
+                return c;
+        throw std::runtime_error("Shift_JIS text codec is not available");
+    }();
+    return codec;
+}
+
+} // namespace
+
+void SetClock(TClock* clock)
+{
+    CurrentClock = clock;
+}
+int32_t TickCount()
+{
+    return Clock().Tick();
+}
+void Sleep(int ms)
+{
+    Clock().Sleep(ms);
+}
+
+void ProcessMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void WaitUntil(const std::function<bool()>& done, const std::function<int()>& wakeInMs)
+{
+    QTimer wake;
+    wake.setSingleShot(true);
+    while (!done()) {
+        if (wakeInMs)
+            wake.start(std::max(0, wakeInMs()));
+        // Blocks until at least one event has been handled; every handled
+        // event may have changed the condition, so it is tested again.
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+}
+
+void Terminate()
+{
+    TerminateFlag = true;
+    // Queued, so that a request made before the loop runs is not lost.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+bool TerminateRequested()
+{
+    return TerminateFlag;
+}
+
+void ShowMessage(const QString& text, TMsgIcon icon)
+{
+    if (MessageHook) {
+        MessageHook(AppTitle, text, icon);
+        return;
+    }
+    QMessageBox box(icon == TMsgIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon, AppTitle,
+                    text, QMessageBox::Ok);
+    box.exec();
+}
+
+void SetMessageHook(TMessageHook hook)
+{
+    MessageHook = std::move(hook);
+}
+
+void HandleException(const std::exception& e)
+{
+    ShowMessage(QString::fromUtf8(e.what()), TMsgIcon::Error);
+}
+
+void Guarded(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const std::exception& e) {
+        HandleException(e);
+    }
+}
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(AppTitle);
+    setApplicationDisplayName(AppTitle);
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        HandleException(e);
+    }
+    return false;
+}
+
+QByteArray ToCodePage(const QString& text)
+{
+    return CodePage()->fromUnicode(text);
+}
+
+QString FromCodePage(const QByteArray& bytes)
+{
+    // Invalid sequences become replacement characters; never an error.
+    return CodePage()->toUnicode(bytes);
+}
+
+bool CodePageCanEncode(const QString& text)
+{
+    return CodePage()->canEncode(text);
+}
+
+QString ExeDir()
+{
+    QString dir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    if (!dir.endsWith(QDir::separator()))
+        dir += QDir::separator();
+    return dir;
+}
+
+QString DateSeparator()
+{
+    const QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
+    for (QChar c : format)
+        if (!c.isLetter() && !c.isSpace() && c != u'\'')
+            return QString(c);
+    return QStringLiteral("/");
+}
+
+QString LocalDateText()
+{
+    const QDate d = QDate::currentDate();
+    const QString sep = DateSeparator();
+    return QStringLiteral("%1%2%3%4%5")
+        .arg(d.year(), 4, 10, QChar(u'0'))
+        .arg(sep)
+        .arg(d.month(), 2, 10, QChar(u'0'))
+        .arg(sep)
+        .arg(d.day(), 2, 10, QChar(u'0'));
+}
+
+} // namespace Platform

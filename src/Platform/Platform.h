@@ -1,0 +1,98 @@
+#pragma once
+// What the game expects of the operating system: the millisecond tick count,
+// sleeping, message pumping and waiting, message boxes, the application's
+// error handler, code-page text, the executable's directory and the date.
+
+// Qt
+#include <QApplication>
+#include <QByteArray>
+#include <QString>
+// std
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+
+namespace Platform {
+
+// The application title: task bar, message box captions.
+inline const QString AppTitle = QStringLiteral("ぬぺぬぺ衰弱");
+
+// ---- time -------------------------------------------------------------
+
+// Where the tick count and the blocking sleep come from. The real clock is
+// monotonic and counts from process start, so it cannot wrap within a run;
+// tests install a clock they drive by hand.
+class TClock {
+public:
+    virtual ~TClock() = default;
+    virtual int32_t Tick() = 0;
+    virtual void Sleep(int ms) = 0;
+};
+
+// Installs a clock for the tests; nullptr restores the real one.
+void SetClock(TClock* clock);
+
+// Milliseconds since the program started (32 bits, signed).
+int32_t TickCount();
+// Blocks the GUI thread: nothing is painted or handled meanwhile.
+void Sleep(int ms);
+
+// ---- messages -----------------------------------------------------------
+
+// Handles every pending message, then returns at once.
+void ProcessMessages();
+
+// Runs a nested event loop that sleeps until the next event arrives and ends
+// as soon as `done` holds; `done` is tested before each wait. `wakeInMs`, when
+// given, tells how long from now the condition may change without an event
+// (a time limit); the loop wakes itself then.
+void WaitUntil(const std::function<bool()>& done, const std::function<int()>& wakeInMs = nullptr);
+
+// Asks the application to end once control is back in its message loop;
+// the request holds even if the loop has not started yet.
+void Terminate();
+bool TerminateRequested();
+
+// ---- message boxes and errors ---------------------------------------------
+
+enum class TMsgIcon { None, Error };
+
+// A modal message box with the application title as caption and one OK button.
+void ShowMessage(const QString& text, TMsgIcon icon = TMsgIcon::None);
+
+// Tests replace the modal box by a recorder; nullptr restores the box.
+using TMessageHook = std::function<void(const QString& caption, const QString& text, TMsgIcon)>;
+void SetMessageHook(TMessageHook hook);
+
+// The application's error handler: shows the error's text in an error box.
+void HandleException(const std::exception& e);
+
+// Runs `action`; an exception that leaves it goes to the error handler, and
+// the program goes on.
+void Guarded(const std::function<void()>& action);
+
+// The application object: an exception that escapes an event handler reaches
+// the error handler instead of ending the program.
+class TApplication : public QApplication {
+public:
+    TApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// ---- text, files, dates ----------------------------------------------------
+
+// Conversion between display text and the Japanese code page (Shift-JIS as
+// Windows writes it) in which the ranking file keeps its texts.
+QByteArray ToCodePage(const QString& text);
+QString FromCodePage(const QByteArray& bytes);
+bool CodePageCanEncode(const QString& text);
+
+// The directory of the running executable, ending in the native separator.
+QString ExeDir();
+
+// Today's local date as "YYYY/MM/DD", with the locale's date separator.
+QString LocalDateText();
+// The date separator of the user's locale ("/" when it names none).
+QString DateSeparator();
+
+} // namespace Platform

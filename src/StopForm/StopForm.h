@@ -1,0 +1,27 @@
+#pragma once
+// The penalty window: a picture, the word "ペナルティ" and a bar that drains
+// over the two-second pause. The main window shows, feeds and hides it.
+
+// Qt
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+
+class TForm2 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm2(QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    // Sets the bar to the time left in milliseconds; below 0 shows empty.
+    void SetBarPosition(int ms);
+    // Shows the window centred on the screen, in front of the others.
+    void ShowPenalty();
+
+    QLabel* Image1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QProgressBar* Bar = nullptr;
+};
+
+extern TForm2* Form2;

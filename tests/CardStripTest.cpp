@@ -1,0 +1,137 @@
+// Decoding the picture strip and refusing files a deal cannot be made from.
+
+#include "Main/CardStrip.h"
+#include "TestSupport.h"
+// Qt
+#include <QFile>
+// gtest
+#include <gtest/gtest.h>
+
+using namespace Test;
+
+namespace {
+
+QString DecodeError(const QString& path)
+{
+    try {
+        LoadCardStrip(path);
+    } catch (const TStripError& e) {
+        return QString::fromStdString(e.what());
+    }
+    return {};
+}
+
+void ExpectPicturesDecoded(const QImage& strip, int pictures)
+{
+    for (int i = 0; i < pictures; ++i)
+        EXPECT_TRUE(Near(strip.pixelColor(i * 100 + 50, 40), PictureColour(i)))
+            << "picture " << i << " " << strip.pixelColor(i * 100 + 50, 40).name().toStdString();
+}
+
+} // namespace
+
+TEST(CardStrip, DecodesToTwentyFourBitColourAtFullSize)
+{
+    TScratchDir dir;
+    WriteStrip(32);
+    const QImage strip = LoadCardStrip(QStringLiteral("Img.Dat"));
+    EXPECT_EQ(strip.format(), QImage::Format_RGB888);
+    EXPECT_EQ(strip.size(), QSize(3200, 80));
+    EXPECT_EQ(PictureCountOf(strip.width()), 31);
+    ExpectPicturesDecoded(strip, 32);
+}
+
+TEST(CardStrip, PictureCountAndSourceRects)
+{
+    EXPECT_EQ(PictureCountOf(2400), 23);
+    EXPECT_EQ(PictureCountOf(2450), 23); // the last 50 columns are never shown
+    EXPECT_EQ(PictureCountOf(2499), 23);
+    EXPECT_EQ(PictureCountOf(2500), 24);
+    const auto rects = MakeSourceRects(23);
+    ASSERT_EQ(rects.size(), 24u);
+    EXPECT_EQ(rects[0], (TRect{0, 0, 100, 80}));
+    EXPECT_EQ(rects[23], (TRect{2300, 0, 2400, 80}));
+}
+
+TEST(CardStrip, ProgressiveAndGreyscaleDecodeToCorrectColour)
+{
+    TScratchDir dir;
+    const QImage source = MakeStrip(24);
+    WriteJpeg(QStringLiteral("progressive.jpg"), source, {.Progressive = true});
+    ExpectPicturesDecoded(LoadCardStrip(QStringLiteral("progressive.jpg")), 24);
+
+    WriteJpeg(QStringLiteral("grey.jpg"), source, {.Greyscale = true});
+    const QImage grey = LoadCardStrip(QStringLiteral("grey.jpg"));
+    EXPECT_EQ(grey.format(), QImage::Format_RGB888);
+    for (int i = 0; i < 24; ++i) {
+        const QColor c = grey.pixelColor(i * 100 + 50, 40);
+        const QColor p = PictureColour(i);
+        const int y = (p.red() * 299 + p.green() * 587 + p.blue() * 114) / 1000;
+        EXPECT_TRUE(Near(c, QColor(y, y, y), 6)) << i;
+    }
+}
+
+TEST(CardStrip, RefusesFilesThatAreNoUsableStrip)
+{
+    TScratchDir dir;
+    struct TCase {
+        const char* name;
+        std::function<void(const QString&)> make;
+        const char* reason; // a word the message must hold
+    };
+    const QImage good = MakeStrip(24);
+    const TCase cases[] = {
+        {"empty",
+         [](const QString& p) {
+             QFile f(p);
+             f.open(QIODevice::WriteOnly);
+         },
+         "解読"},
+        {"text",
+         [](const QString& p) {
+             QFile f(p);
+             f.open(QIODevice::WriteOnly);
+             f.write("This is no picture at all.\n");
+         },
+         "解読"},
+        {"png", [&](const QString& p) { good.save(p, "PNG"); }, "解読"},
+        {"truncated",
+         [&](const QString& p) {
+             WriteJpeg(p, good);
+             QFile f(p);
+             f.open(QIODevice::ReadWrite);
+             f.resize(f.size() / 2);
+         },
+         "解読"},
+        {"cmyk", [&](const QString& p) { WriteJpeg(p, good, {.Cmyk = true}); }, "色空間"},
+        {"narrow", [](const QString& p) { WriteJpeg(p, MakeStrip(23, 99)); }, "幅"},
+        {"low", [](const QString& p) { WriteJpeg(p, MakeStrip(24, 0, 79)); }, "高さ"},
+        {"huge",
+         [&](const QString& p) {
+             // A real JPEG whose frame header claims 60000 x 60000 pixels.
+             WriteJpeg(p, MakeStrip(24));
+             QFile f(p);
+             f.open(QIODevice::ReadWrite);
+             QByteArray bytes = f.readAll();
+             const qsizetype sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+             ASSERT_GT(sof, 0);
+             bytes[sof + 5] = char(0xEA);
+             bytes[sof + 6] = char(0x60);
+             bytes[sof + 7] = char(0xEA);
+             bytes[sof + 8] = char(0x60);
+             f.seek(0);
+             f.write(bytes);
+         },
+         "大きすぎ"},
+        {"missing", [](const QString&) {}, "開けません"},
+    };
+    for (const TCase& c : cases) {
+        const QString path = QString::fromLatin1(c.name) + QStringLiteral(".dat");
+        c.make(path);
+        const QString message = DecodeError(path);
+        EXPECT_TRUE(message.contains(QStringLiteral("Img.Dat")))
+            << c.name << ": " << message.toStdString();
+        EXPECT_TRUE(message.contains(QString::fromUtf8(c.reason)))
+            << c.name << ": " << message.toStdString();
+    }
+}

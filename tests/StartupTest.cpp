@@ -1,0 +1,222 @@
+// Start-up, the first deal on screen, the window fit, restart and exit.
+
+#include "TestSupport.h"
+#include "Main/TimeFormat.h"
+// Qt
+#include <QDir>
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+// gtest
+#include <gtest/gtest.h>
+
+using namespace Test;
+
+namespace {
+
+const QColor Red(255, 0, 0);
+
+void ExpectAllBacksOnRed(TForm1& form)
+{
+    for (int32_t n = 1; n <= 45; ++n)
+        EXPECT_EQ(ShownPicture(form, n), 0) << "card " << n;
+    const QImage& canvas = form.ImgArea->Canvas();
+    EXPECT_EQ(canvas.size(), QSize(960, 430));
+    // The gaps and margins around the card field, and each card's corners.
+    for (QPoint p : {QPoint(0, 0), QPoint(5, 50), QPoint(50, 4), QPoint(106, 50), QPoint(954, 424),
+                     QPoint(959, 429), QPoint(500, 425), QPoint(500, 85)})
+        EXPECT_EQ(canvas.pixelColor(p), Red) << p.x() << "," << p.y();
+    EXPECT_TRUE(Near(canvas.pixelColor(856, 347), PictureColour(0)));
+    EXPECT_TRUE(Near(canvas.pixelColor(950, 421), PictureColour(0)));
+}
+
+} // namespace
+
+TEST(Startup, DealsAndShowsFortyFiveBacksOnRed)
+{
+    TScratchDir dir;
+    WriteStrip(32);
+    TMessageRecorder messages;
+    TWindows w;
+    EXPECT_TRUE(messages.Messages.empty());
+    EXPECT_FALSE(Platform::TerminateRequested());
+    EXPECT_EQ(w.Main->PictureCount, 31);
+    EXPECT_EQ(w.Main->windowTitle(), QStringLiteral("ぬぺぬぺ衰弱"));
+    EXPECT_TRUE(w.Main->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(w.Main->palette().color(QPalette::Window), QColor(178, 167, 255));
+    EXPECT_EQ(w.Main->LblTime->text(), QStringLiteral("TIME= 00:00"));
+    EXPECT_EQ(w.Main->FirstCard, -1);
+    EXPECT_FALSE(w.Main->ClockStarted);
+    EXPECT_FALSE(w.Main->Timer1->isActive());
+    EXPECT_EQ(w.Main->Timer1->interval(), 200);
+    EXPECT_EQ(w.Main->Cards[45].Rect, (TRect{854, 345, 954, 425}));
+    EXPECT_TRUE(w.Main->AppDir.endsWith(QDir::separator()));
+    EXPECT_FALSE(w.Main->AppDir.endsWith(QString(QDir::separator()) + QDir::separator()));
+    ExpectAllBacksOnRed(*w.Main);
+}
+
+TEST(Startup, WindowFitsTheBoardAndClampsToASmallScreen)
+{
+    TScratchDir dir;
+    WriteStrip(24);
+    TWindows w;
+    w.Main->FitWindow(QSize(1920, 1080));
+    EXPECT_EQ(w.Main->size(), QSize(966, 472));
+    EXPECT_EQ(w.Main->ScrollArea->geometry(), QRect(0, 37, 966, 435));
+    EXPECT_EQ(w.Main->ImgArea->size(), QSize(960, 430));
+    w.Main->show();
+    EXPECT_FALSE(w.Main->ScrollArea->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(w.Main->ScrollArea->verticalScrollBar()->isVisible());
+
+    w.Main->FitWindow(QSize(800, 400));
+    EXPECT_EQ(w.Main->size(), QSize(800, 400));
+    EXPECT_EQ(w.Main->ScrollArea->geometry(), QRect(0, 37, 800, 363));
+    EXPECT_EQ(w.Main->ImgArea->size(), QSize(960, 430));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.Main->ScrollArea->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(w.Main->ScrollArea->verticalScrollBar()->isVisible());
+    // The board drawn after the fit still has its full size.
+    w.Main->DrawBoard();
+    ExpectAllBacksOnRed(*w.Main);
+}
+
+namespace {
+void ExpectMissingPictureMessageAndNoDeal()
+{
+    TMessageRecorder messages;
+    TWindows w;
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    EXPECT_EQ(messages.Messages[0].Text, QStringLiteral("画像ファイル「Img.Dat」がありません。"));
+    EXPECT_EQ(messages.Messages[0].Caption, QStringLiteral("ぬぺぬぺ衰弱"));
+    EXPECT_TRUE(Platform::TerminateRequested());
+    EXPECT_EQ(w.Main->PictureCount, 0);
+    for (int32_t n = 1; n <= 45; ++n)
+        EXPECT_EQ(w.Main->Cards[n].Picture, 0);
+    EXPECT_EQ(w.Main->ImgArea->size(), QSize(472, 173)); // never fitted nor drawn
+    EXPECT_TRUE(w.Main->AppDir.isEmpty());
+}
+} // namespace
+
+TEST(Startup, MissingPictureFileGivesOneMessageAndNoDeal)
+{
+    TScratchDir dir;
+    ExpectMissingPictureMessageAndNoDeal();
+}
+
+TEST(Startup, DirectoryNamedLikeThePictureFileCountsAsMissing)
+{
+    TScratchDir dir;
+    QDir().mkdir(QStringLiteral("Img.Dat"));
+    ExpectMissingPictureMessageAndNoDeal();
+}
+
+TEST(Startup, PictureFileBesideTheExecutableOnlyIsNotFound)
+{
+    // Img.Dat is looked for in the current directory, not beside the program.
+    TScratchDir dir;
+    TMessageRecorder messages;
+    TWindows w;
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    EXPECT_EQ(messages.Messages[0].Text, QStringLiteral("画像ファイル「Img.Dat」がありません。"));
+}
+
+// Each bad picture file runs in a process of its own, so that the
+// termination request of one case cannot hide a missing one in the next.
+class BadPictureFile : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(BadPictureFile, GivesOneMessageAndNoDeal)
+{
+    const std::string name = GetParam();
+    TScratchDir dir;
+    if (name == "NotJpeg") {
+        QFile f(QStringLiteral("Img.Dat"));
+        f.open(QIODevice::WriteOnly);
+        f.write("GIF89a nonsense");
+    } else if (name == "Narrow") {
+        WriteStrip(23, 99);
+    } else if (name == "Low") {
+        WriteStrip(24, 0, 79);
+    } else if (name == "Truncated") {
+        WriteStrip(24);
+        QFile f(QStringLiteral("Img.Dat"));
+        f.open(QIODevice::ReadWrite);
+        f.resize(f.size() - 200);
+    } else if (name == "Cmyk") {
+        WriteJpeg(QStringLiteral("Img.Dat"), MakeStrip(24), {.Cmyk = true});
+    }
+    TMessageRecorder messages;
+    TWindows w;
+    ASSERT_EQ(messages.Messages.size(), 1u);
+    EXPECT_EQ(messages.Messages[0].Icon, Platform::TMsgIcon::Error);
+    EXPECT_EQ(messages.Messages[0].Caption, QStringLiteral("ぬぺぬぺ衰弱"));
+    EXPECT_TRUE(messages.Messages[0].Text.contains(QStringLiteral("「Img.Dat」")));
+    EXPECT_TRUE(Platform::TerminateRequested());
+    EXPECT_EQ(w.Main->PictureCount, 0);
+    EXPECT_EQ(w.Main->Cards[45].Picture, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Startup, BadPictureFile,
+                         ::testing::Values("NotJpeg", "Narrow", "Low", "Truncated", "Cmyk"));
+
+TEST(Startup, WideAndTallStripsShowWholeCellsAndTheTopEightyRows)
+{
+    TScratchDir dir;
+    QImage strip = MakeStrip(24, 50, 120);
+    for (int y = 80; y < 120; ++y)
+        for (int x = 0; x < strip.width(); ++x)
+            strip.setPixelColor(x, y, Qt::white);
+    WriteJpeg(QStringLiteral("Img.Dat"), strip);
+    TWindows w;
+    EXPECT_EQ(w.Main->PictureCount, 23);
+    EXPECT_EQ(w.Main->SourceRects.size(), 24u);
+    // Each card's bottom row is the strip's row 79, and the row below is red.
+    for (int32_t n = 1; n <= 45; ++n) {
+        const TRect& r = w.Main->Cards[n].Rect;
+        const QImage& c = w.Main->ImgArea->Canvas();
+        EXPECT_TRUE(Near(c.pixelColor(r.Left + 50, r.Bottom - 3), PictureColour(0))) << n;
+        EXPECT_EQ(c.pixelColor(r.Left + 50, r.Bottom), QColor(255, 0, 0)) << n;
+    }
+}
+
+TEST(Startup, RestartMidGameShowsBacksAndAZeroClock)
+{
+    TScratchDir dir;
+    WriteStrip(32);
+    TWindows w;
+    TForm1& f = *w.Main;
+    // A game in progress: a few cards face up and the clock running.
+    f.ClockStarted = true;
+    f.Timer1->start();
+    f.Cards[3].Opened = true;
+    f.Cards[7].Opened = true;
+    f.FirstCard = 7;
+    f.PairsFound = 5;
+    f.DrawBoard();
+    f.LblTime->setText(QStringLiteral("TIME= 03:12"));
+    ASSERT_NE(ShownPicture(f, 3), 0);
+
+    f.BtnReStartClick();
+    EXPECT_EQ(f.LblTime->text(), QStringLiteral("TIME= 00:00"));
+    EXPECT_FALSE(f.ClockStarted);
+    EXPECT_FALSE(f.Timer1->isActive());
+    EXPECT_EQ(f.FirstCard, -1);
+    EXPECT_EQ(f.PairsFound, 0);
+    for (int32_t n = 1; n <= 45; ++n)
+        EXPECT_FALSE(f.Cards[n].Opened);
+    ExpectAllBacksOnRed(f);
+}
+
+TEST(Startup, ExitClosesTheWindowAndEndsTheProgram)
+{
+    TScratchDir dir;
+    WriteStrip(24);
+    TWindows w;
+    w.Main->show();
+    EXPECT_FALSE(Platform::TerminateRequested());
+    w.Main->BtnExitClick();
+    EXPECT_TRUE(w.Main->Closing);
+    EXPECT_FALSE(w.Main->isVisible());
+    EXPECT_FALSE(w.Stop->isVisible());
+    EXPECT_TRUE(Platform::TerminateRequested());
+}

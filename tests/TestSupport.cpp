@@ -1,0 +1,174 @@
+#include "TestSupport.h"
+
+// Qt
+#include <QDir>
+#include <QFile>
+// gtest
+#include <gtest/gtest.h>
+// std
+#include <cstdio>
+#include <cstdlib>
+// libjpeg
+#include <jpeglib.h>
+
+namespace Test {
+
+TScratchDir::TScratchDir() : OldDir(QDir::currentPath())
+{
+    QDir::setCurrent(Dir.path());
+}
+
+TScratchDir::~TScratchDir()
+{
+    QDir::setCurrent(OldDir);
+}
+
+QString TScratchDir::Path(const QString& name) const
+{
+    return Dir.filePath(name);
+}
+
+QColor PictureColour(int i)
+{
+    // Distinct, well separated colours that survive JPEG compression.
+    return QColor::fromHsv((i * 47) % 360, 200, 120 + (i * 29) % 120);
+}
+
+QImage MakeStrip(int pictures, int extraWidth, int height)
+{
+    QImage strip(pictures * 100 + extraWidth, height, QImage::Format_RGB888);
+    strip.fill(Qt::black);
+    for (int i = 0; i < pictures; ++i)
+        for (int y = 0; y < std::min(height, 80); ++y)
+            for (int x = 0; x < 100; ++x)
+                strip.setPixelColor(i * 100 + x, y, PictureColour(i));
+    return strip;
+}
+
+void WriteJpeg(const QString& path, const QImage& source, const TJpegOptions& options)
+{
+    const QImage image = source.convertToFormat(QImage::Format_RGB888);
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(image.width());
+    cinfo.image_height = JDIMENSION(image.height());
+    if (options.Greyscale) {
+        cinfo.input_components = 1;
+        cinfo.in_color_space = JCS_GRAYSCALE;
+    } else if (options.Cmyk) {
+        cinfo.input_components = 4;
+        cinfo.in_color_space = JCS_CMYK;
+    } else {
+        cinfo.input_components = 3;
+        cinfo.in_color_space = JCS_RGB;
+    }
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, options.Quality, TRUE);
+    if (options.Progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<unsigned char> row(size_t(image.width()) * 4);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const uchar* src = image.constScanLine(int(cinfo.next_scanline));
+        for (int x = 0; x < image.width(); ++x) {
+            const uchar r = src[3 * x], g = src[3 * x + 1], b = src[3 * x + 2];
+            if (options.Greyscale) {
+                row[size_t(x)] = uchar((r * 299 + g * 587 + b * 114) / 1000);
+            } else if (options.Cmyk) {
+                row[size_t(4 * x)] = uchar(255 - r);
+                row[size_t(4 * x + 1)] = uchar(255 - g);
+                row[size_t(4 * x + 2)] = uchar(255 - b);
+                row[size_t(4 * x + 3)] = 0;
+            } else {
+                row[size_t(3 * x)] = r;
+                row[size_t(3 * x + 1)] = g;
+                row[size_t(3 * x + 2)] = b;
+            }
+        }
+        JSAMPROW rowPtr = row.data();
+        jpeg_write_scanlines(&cinfo, &rowPtr, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+    file.write(reinterpret_cast<const char*>(buffer), qint64(size));
+    std::free(buffer);
+}
+
+void WriteStrip(int pictures, int extraWidth, int height)
+{
+    WriteJpeg(QStringLiteral("Img.Dat"), MakeStrip(pictures, extraWidth, height));
+}
+
+TMessageRecorder::TMessageRecorder()
+{
+    Platform::SetMessageHook(
+        [this](const QString& caption, const QString& text, Platform::TMsgIcon icon) {
+            Messages.push_back({caption, text, icon});
+        });
+}
+
+TMessageRecorder::~TMessageRecorder()
+{
+    Platform::SetMessageHook(nullptr);
+}
+
+TTestClock::TTestClock()
+{
+    Platform::SetClock(this);
+}
+TTestClock::~TTestClock()
+{
+    Platform::SetClock(nullptr);
+}
+
+void TTestClock::Sleep(int ms)
+{
+    Sleeps.push_back(ms);
+    Now += ms;
+    if (OnSleep)
+        OnSleep(ms);
+}
+
+bool Near(QColor a, QColor b, int tolerance)
+{
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+} // namespace Test
+
+int main(int argc, char** argv)
+{
+    // The windows are drawn off screen, also when the tests are listed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Platform::TApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+
+namespace Test {
+QColor ShownAt(const TForm1& form, int32_t n)
+{
+    const TRect& r = form.Cards[n].Rect;
+    return form.ImgArea->Canvas().pixelColor((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+}
+
+int32_t ShownPicture(const TForm1& form, int32_t n, int pictures)
+{
+    const QColor c = ShownAt(form, n);
+    for (int i = 0; i < pictures; ++i)
+        if (Near(c, PictureColour(i)))
+            return i;
+    return -1;
+}
+} // namespace Test
