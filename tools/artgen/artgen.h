@@ -1,0 +1,92 @@
+// artgen: draws every picture the game ships with.
+//
+// All pictures are painted by this program with QPainter (the card faces use
+// the Noto Color Emoji font for the animals).  The output is deterministic:
+// every random choice comes from a fixed-seed generator of our own.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QVector>
+
+#include <cstdint>
+#include <functional>
+
+class QPainter;
+
+namespace artgen {
+
+// Small, portable pseudo-random generator (splitmix64).  std::mt19937 would
+// do too, but the standard distributions are not identical across
+// libraries, and the pictures must come out the same everywhere.
+class Rng {
+public:
+    explicit Rng(std::uint64_t seed) : state_(seed) {}
+
+    std::uint64_t next()
+    {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    // Uniform in [0, 1).
+    double unit() { return double(next() >> 11) * (1.0 / 9007199254740992.0); }
+    // Uniform in [lo, hi).
+    double range(double lo, double hi) { return lo + (hi - lo) * unit(); }
+    // Uniform integer in [0, n).
+    int below(int n) { return int(next() % std::uint64_t(n)); }
+
+private:
+    std::uint64_t state_;
+};
+
+// --- raster helpers (raster.cpp) -------------------------------------------
+
+// Paints `draw` into an image `factor` times larger than `size` (the painter
+// is already scaled, so `draw` works in output pixels) and shrinks the result
+// with a box filter.  Gives clean antialiasing for small pictures.
+QImage renderSupersampled(QSize size, int factor, const QColor &ground,
+                          const std::function<void(QPainter &)> &draw);
+
+// Box-filter shrink by an integer factor (premultiplied ARGB in and out).
+QImage shrink(const QImage &src, int factor);
+
+// Colour reduction.  Picks at most `count` colours for the opaque pixels of
+// `img` (variance-based median cut followed by a few k-means rounds).
+QVector<QRgb> choosePalette(const QImage &img, int count);
+
+// Maps `img` onto `palette`.  With `dither` > 0, Floyd-Steinberg error
+// diffusion of that strength is used.  Pixels with alpha < 128 get index
+// `transparentIndex` if it is >= 0.
+QImage mapToPalette(const QImage &img, const QVector<QRgb> &palette, double dither,
+                    int transparentIndex = -1);
+
+// Baseline JPEG through libjpeg, RGB -> YCbCr, 4:4:4 sampling.
+bool writeJpeg(const QImage &img, const QString &path, int quality, QString *error);
+
+// Uncompressed 8-bit palette BMP (BI_RGB, 256-entry colour table).
+bool writeBmp8(const QImage &indexed, const QString &path, QString *error);
+
+// Colour helpers.
+QColor mix(const QColor &a, const QColor &b, double t);
+QColor scaled(const QColor &c, double f);
+
+// --- the pictures -----------------------------------------------------------
+
+// Card strip: 32 pictures of 100 x 80 side by side (back, penalty, 30 faces).
+// Returns a null image and fills `error` if the emoji font is unusable.
+QImage drawCardStrip(QString *error);
+
+// The penalty window's picture, 320 x 240, full colour (reduced by the caller).
+QImage drawPenaltyPicture();
+
+// Caption buttons: 132 x 99 sheet of 33 x 33 cells.
+QImage drawButtonSheet();
+
+// Application icon: the design at `size` pixels square.  For small sizes the
+// glyph is laid out for that size rather than scaled down.
+QImage drawIcon(int size);
+
+} // namespace artgen
