@@ -137,6 +137,13 @@ void TTestClock::Sleep(int ms)
         OnSleep(ms);
 }
 
+void TypeText(QWidget* widget, const QString& text)
+{
+    for (char32_t c : text.toUcs4())
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString::fromUcs4(&c, 1),
+                            Qt::NoModifier);
+}
+
 bool Near(QColor a, QColor b, int tolerance)
 {
     return std::abs(a.red() - b.red()) <= tolerance &&
@@ -161,6 +168,20 @@ QColor ShownAt(const TForm1& form, int32_t n)
 {
     const TRect& r = form.Cards[n].Rect;
     return form.ImgArea->Canvas().pixelColor((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+}
+
+void GameTest::FinishGame(int32_t elapsedMs, std::function<void()> whileRanking)
+{
+    DealWithPenalty(false);
+    for (int i = 0; i < 22; ++i) {
+        const auto [a, b] = SomePair(0);
+        Click(a);
+        if (i == 0)
+            Clock.Advance(elapsedMs);
+        if (i == 21)
+            QTimer::singleShot(0, Main().ImgArea, whileRanking);
+        Click(b);
+    }
 }
 
 int32_t ShownPicture(const TForm1& form, int32_t n, int pictures)

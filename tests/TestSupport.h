@@ -2,15 +2,26 @@
 // Helpers shared by the tests: scratch directories, made-up picture strips,
 // a clock the tests drive, and a recorder for message boxes.
 
+#include "Main/Main.h"
+#include "Main/Random.h"
 #include "Platform/Platform.h"
+#include "Rank/Rank.h"
+#include "StopForm/StopForm.h"
 // Qt
+#include <QDir>
+#include <QPoint>
+#include <QTest>
+#include <QTimer>
 #include <QColor>
 #include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+// gtest
+#include <gtest/gtest.h>
 // std
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace Test {
@@ -71,18 +82,16 @@ public:
     std::function<void(int)> OnSleep;
 };
 
+// Types `text` into `widget` one character at a time, any script.
+void TypeText(QWidget* widget, const QString& text);
+
 // Whether two colours are within `tolerance` per component (JPEG is lossy).
 bool Near(QColor a, QColor b, int tolerance = 12);
 
 } // namespace Test
 
-// The three windows, created as the program creates them.
-#include "Main/Main.h"
-#include "Rank/Rank.h"
-#include "StopForm/StopForm.h"
-#include <memory>
-
 namespace Test {
+// The three windows, created as the program creates them.
 struct TWindows {
     TWindows()
         : Main(std::make_unique<TForm1>()), Rank(std::make_unique<TForm3>()),
@@ -98,4 +107,104 @@ struct TWindows {
 QColor ShownAt(const TForm1& form, int32_t n);
 // The picture card n shows on the board (by colour of a made-up strip), or -1.
 int32_t ShownPicture(const TForm1& form, int32_t n, int pictures = 32);
+} // namespace Test
+
+namespace Test {
+// The windows on a seeded 32-picture deal, a test clock, recorded message
+// boxes, and "Rank.Dat" in the scratch directory.
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WriteStrip(32);
+        W = std::make_unique<TWindows>();
+        Main().AppDir = Dir.Path(QString()) + QDir::separator();
+        Deal(4242);
+    }
+
+    // Deals a known board: the restart command with a fixed seed.
+    void Deal(uint32_t seed)
+    {
+        GameRandom().Seed = seed;
+        Main().BtnReStartClick();
+    }
+
+    TForm1& Main() { return *W->Main; }
+
+    // The middle of card n in board pixels.
+    static QPoint Centre(int32_t n)
+    {
+        const int32_t col = (n - 1) % 9, row = (n - 1) / 9;
+        return {col * 106 + 56, row * 85 + 45};
+    }
+
+    void Click(int32_t n, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(Main().ImgArea, button, {}, Centre(n));
+    }
+
+    void ClickAt(QPoint p) { QTest::mouseClick(Main().ImgArea, Qt::LeftButton, {}, p); }
+
+    // Cards holding `picture`, in card order.
+    std::vector<int32_t> CardsWith(int32_t picture)
+    {
+        std::vector<int32_t> found;
+        for (int32_t n = 1; n <= 45; ++n)
+            if (Main().Cards[n].Picture == picture)
+                found.push_back(n);
+        return found;
+    }
+
+    // A pair that is still face down.
+    std::pair<int32_t, int32_t> SomePair(int skip = 0)
+    {
+        for (int32_t p = 2; p <= 31; ++p) {
+            const auto cards = CardsWith(p);
+            if (cards.size() == 2 && !Main().Cards[cards[0]].Opened && skip-- == 0)
+                return {cards[0], cards[1]};
+        }
+        ADD_FAILURE() << "no pair left";
+        return {1, 2};
+    }
+
+    // Two face-down cards with different faces.
+    std::pair<int32_t, int32_t> SomeMismatch()
+    {
+        const auto a = SomePair(0), b = SomePair(1);
+        return {a.first, b.first};
+    }
+
+    // A seed whose deal holds the penalty card (or lacks it).
+    void DealWithPenalty(bool penalty)
+    {
+        for (uint32_t seed = 1;; ++seed) {
+            Deal(seed);
+            if (CardsWith(Board::PenaltyPicture).empty() != penalty)
+                return;
+        }
+    }
+
+    int32_t PenaltyCard() { return CardsWith(Board::PenaltyPicture).at(0); }
+
+    // Runs `step` once the game waits inside the penalty pause.
+    void DuringPause(std::function<void()> step) { QTimer::singleShot(0, Main().ImgArea, step); }
+
+    // Ends the pause that the next penalty click will start.
+    void EndPauseAfter(int ms = 2000)
+    {
+        DuringPause([this, ms] { Clock.Advance(ms); });
+    }
+
+    int Shown(int32_t n) { return ShownPicture(Main(), n); }
+
+    // Plays a whole game without the penalty card, finishing in `elapsedMs`;
+    // `whileRanking` runs once the game waits for the ranking window.
+    void FinishGame(int32_t elapsedMs, std::function<void()> whileRanking);
+
+    TScratchDir Dir;
+    TTestClock Clock;
+    TMessageRecorder Messages;
+    std::unique_ptr<TWindows> W;
+};
+
 } // namespace Test

@@ -1,0 +1,153 @@
+#!/usr/bin/env python3
+"""Plays one whole game of the built program on a virtual X display, the way
+a player with a perfect memory would: it turns cards with xdotool, remembers
+each face from a screenshot of the card, and pairs what it has seen. At the
+end it types a name into the ranking window and presses Enter.
+
+    python3 scripts/autoplay.py [--name NAME] [--shots DIR]
+
+Needs Xvfb, xdotool and ImageMagick (scripts/install-deps.sh xvfb xdotool
+imagemagick) and a build in build/default.
+"""
+
+import argparse
+import hashlib
+import os
+import subprocess
+import sys
+import time
+
+SCREEN_W, SCREEN_H = 1280, 800
+CLIENT_W, CLIENT_H = 966, 472
+# The board image starts below the 37-pixel caption strip, inside the
+# scroll area's 2-pixel border.
+BOARD_X = (SCREEN_W - CLIENT_W) // 2 + 2
+BOARD_Y = (SCREEN_H - CLIENT_H) // 2 + 37 + 2
+DISPLAY = ":98"
+
+
+def run(*args, **kw):
+    return subprocess.run(args, check=True, env={**os.environ, "DISPLAY": DISPLAY}, **kw)
+
+
+def card_origin(n):
+    col, row = (n - 1) % 9, (n - 1) // 9
+    return BOARD_X + col * 106 + 6, BOARD_Y + row * 85 + 5
+
+
+def click(n):
+    x, y = card_origin(n)
+    run("xdotool", "mousemove", str(x + 50), str(y + 40), "click", "1")
+
+
+def face(n):
+    """A fingerprint of what card n shows now."""
+    x, y = card_origin(n)
+    png = run("import", "-window", "root", "-crop", f"96x76+{x + 2}+{y + 2}", "png:-",
+              capture_output=True).stdout
+    rgb = run("convert", "png:-", "rgb:-", input=png, capture_output=True).stdout
+    return hashlib.sha1(rgb).hexdigest()
+
+
+def shot(path):
+    run("import", "-window", "root", path)
+
+
+def penalty_showing():
+    """Whether the penalty window is on screen."""
+    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Form2$"],
+                       env={**os.environ, "DISPLAY": DISPLAY}, capture_output=True)
+    return r.returncode == 0 and r.stdout.strip() != b""
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--name", default="ぬぺ名人")
+    ap.add_argument("--shots", default="/tmp")
+    args = ap.parse_args()
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    game_dir = os.path.join(root, "build", "default", "src")
+
+    xvfb = subprocess.Popen(["Xvfb", DISPLAY, "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
+                             "-nolisten", "tcp"], stderr=subprocess.DEVNULL)
+    time.sleep(1)
+    game = subprocess.Popen(["./nupenupe"], cwd=game_dir, env={**os.environ, "DISPLAY": DISPLAY})
+    try:
+        time.sleep(2)
+        shot(os.path.join(args.shots, "autoplay-start.png"))
+        known = {}      # face-down card -> fingerprint of its face
+        matched = set()
+        penalty = None
+        penalties_hit = 0
+        started = time.time()
+
+        def turn(n):
+            """Turns card n; returns its fingerprint, or None for the penalty card."""
+            nonlocal penalty, penalties_hit
+            click(n)
+            time.sleep(0.1)
+            f = face(n)
+            if n not in known:
+                time.sleep(0.35)  # the penalty window follows after 300 ms
+                if penalty_showing():
+                    penalty, penalties_hit = n, penalties_hit + 1
+                    shot(os.path.join(args.shots, "autoplay-penalty.png"))
+                    while penalty_showing():
+                        time.sleep(0.1)
+                    return None
+            return f
+
+        def partner_of(n):
+            return next((m for m, f in known.items() if m != n and f == known[n]), None)
+
+        while len(matched) < 44:
+            pair = next(((a, partner_of(a)) for a in known if partner_of(a)), None)
+            if pair:
+                a, b = pair
+            else:
+                a = next(n for n in range(1, 46)
+                         if n not in matched and n not in known and n != penalty)
+                fa = turn(a)
+                if fa is None:
+                    continue
+                known[a] = fa
+                b = partner_of(a)
+                if b is None:
+                    b = next(n for n in range(1, 46)
+                             if n not in matched and n not in known and n != penalty)
+                turn_b = turn(b)
+                if turn_b is None:
+                    continue  # the penalty card turned the first card back
+                known[b] = turn_b
+                if known[a] != known[b]:
+                    time.sleep(0.5)  # the mismatch turns back
+                    continue
+                matched.update((a, b))
+                del known[a], known[b]
+                continue
+            turn(a)
+            turn(b)
+            matched.update((a, b))
+            del known[a], known[b]
+
+        elapsed = time.time() - started
+        time.sleep(1.0)
+        shot(os.path.join(args.shots, "autoplay-ranking.png"))
+        run("xdotool", "key", "ctrl+a", "BackSpace")
+        run("xdotool", "type", "--delay", "60", args.name)
+        time.sleep(0.3)
+        shot(os.path.join(args.shots, "autoplay-named.png"))
+        run("xdotool", "key", "Return")
+        time.sleep(1.0)
+        shot(os.path.join(args.shots, "autoplay-after.png"))
+        print(f"22 pairs in {elapsed:.1f} s, penalty card hit {penalties_hit} time(s); "
+              f"screenshots in {args.shots}/autoplay-*.png")
+        return 0
+    finally:
+        game.terminate()
+        game.wait()
+        xvfb.terminate()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,452 @@
+#include "Main/Main.h"
+
+#include "Main/CardStrip.h"
+#include "Main/TimeFormat.h"
+#include "Platform/Platform.h"
+#include "Rank/Rank.h"
+#include "StopForm/StopForm.h"
+// Qt
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTimer>
+// std
+#include <algorithm>
+#include <cstring>
+
+TForm1* Form1 = nullptr;
+
+namespace {
+const QColor WindowColour(178, 167, 255);
+const QColor ClockColour(0, 255, 0);
+constexpr QRgb BoardColour = qRgb(255, 0, 0);
+constexpr int CaptionHeight = 37;
+constexpr int ClockIntervalMs = 200;
+constexpr int PenaltyFaceMs = 300;
+constexpr int PenaltyPauseMs = 2000;
+constexpr int MismatchMs = 400;
+constexpr int ExitPauseMs = 10;
+const QString ClockPrefix = QStringLiteral("TIME= ");
+
+void SetBackground(QWidget* w, const QColor& colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+} // namespace
+
+// ---- TBoardImage ------------------------------------------------------------
+
+TBoardImage::TBoardImage(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QImage& TBoardImage::Canvas()
+{
+    if (Bitmap.isNull()) {
+        Bitmap = QImage(size(), QImage::Format_RGB888);
+        Bitmap.fill(Qt::white);
+    }
+    return Bitmap;
+}
+
+void TBoardImage::CopyRect(const TRect& dest, const QImage& source, const TRect& sourceRect)
+{
+    QImage& canvas = Canvas();
+    // Same format on both sides and no scaling: a row copy, clipped to both images.
+    const int w = std::min({dest.Width(), sourceRect.Width(), canvas.width() - dest.Left,
+                            source.width() - sourceRect.Left});
+    const int h = std::min({dest.Height(), sourceRect.Height(), canvas.height() - dest.Top,
+                            source.height() - sourceRect.Top});
+    if (w <= 0 || h <= 0 || dest.Left < 0 || dest.Top < 0 || sourceRect.Left < 0 ||
+        sourceRect.Top < 0)
+        return;
+    Q_ASSERT(source.format() == QImage::Format_RGB888);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(canvas.scanLine(dest.Top + y) + dest.Left * 3,
+                    source.constScanLine(sourceRect.Top + y) + sourceRect.Left * 3,
+                    static_cast<size_t>(w) * 3);
+    update(dest.Left, dest.Top, dest.Width(), dest.Height());
+}
+
+void TBoardImage::FillRect(const TRect& dest, QRgb colour)
+{
+    QPainter p(&Canvas());
+    p.fillRect(QRect(dest.Left, dest.Top, dest.Width(), dest.Height()), QColor(colour));
+    update(dest.Left, dest.Top, dest.Width(), dest.Height());
+}
+
+void TBoardImage::paintEvent(QPaintEvent* event)
+{
+    QPainter p(this);
+    p.fillRect(event->rect(), QColor(BoardColour));
+    if (!Bitmap.isNull())
+        p.drawImage(event->rect().topLeft(), Bitmap, event->rect());
+}
+
+void TBoardImage::mousePressEvent(QMouseEvent* event)
+{
+    // Every button counts, and so does the second press of a double click
+    // (QWidget hands double clicks to this handler).
+    const QPoint pos = event->position().toPoint();
+    emit MouseDown(event->button(), pos.x(), pos.y());
+}
+
+// ---- TForm1: creation and shutdown -----------------------------------------
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    Form1 = this;
+    setWindowTitle(Platform::AppTitle);
+
+    // The layout's design values; FormCreate and the window fit adjust them.
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
+    font.setPixelSize(12);
+    setFont(font);
+    resize(796, 459);
+
+    LblTime = new QLabel(this);
+    QFont clockFont;
+    clockFont.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")});
+    clockFont.setStyleHint(QFont::Monospace);
+    clockFont.setFixedPitch(true);
+    clockFont.setBold(true);
+    clockFont.setPixelSize(19);
+    LblTime->setFont(clockFont);
+    QPalette clockPalette = LblTime->palette();
+    clockPalette.setColor(QPalette::WindowText, ClockColour);
+    LblTime->setPalette(clockPalette);
+    LblTime->move(224, 8);
+
+    ScrollArea = new QScrollArea(this);
+    ScrollArea->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    ScrollArea->setWidgetResizable(false);
+    SetBackground(ScrollArea->viewport(), QColor(BoardColour));
+    ScrollArea->setGeometry(0, 40, 796, 419);
+
+    ImgArea = new TBoardImage;
+    ImgArea->resize(472, 173);
+    ScrollArea->setWidget(ImgArea);
+    connect(ImgArea, &TBoardImage::MouseDown, this, [this](Qt::MouseButton b, int x, int y) {
+        Platform::Guarded([&] { ImgAreaMouseDown(b, x, y); });
+    });
+
+    ImageList2 = std::make_unique<TImageList>(QStringLiteral(":/buttons.png"), 33, 33, 8);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(ClockIntervalMs);
+    connect(Timer1, &QTimer::timeout, this, [this] { Platform::Guarded([&] { Timer1Timer(); }); });
+
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    FormDestroy();
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::FormCreate()
+{
+    // The restore hook is changeEvent(), which calls ApplicationRestore().
+    GameRandom().Randomize();
+    Dragging = false;
+    Closing = false;
+    SetBackground(this, WindowColour);
+    SetBackground(LblTime, WindowColour);
+    PressedButton = -1;
+    HintButton = -1;
+
+    if (!QFileInfo(Strip::FileName).isFile()) {
+        Platform::ShowMessage(QStringLiteral("画像ファイル「Img.Dat」がありません。"));
+        Platform::Terminate();
+        return;
+    }
+
+    // The LED marquee with the about-text is filled and started here.
+
+    if (!LoadPictures())
+        return;
+    NewGame();
+    FitWindow(QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size()
+                                               : QSize(Board::CardCount * 100, 1000));
+    DrawBoard();
+
+    AppDir = Platform::ExeDir();
+}
+
+bool TForm1::LoadPictures()
+{
+    try {
+        CardImages = LoadCardStrip(Strip::FileName);
+    } catch (const TStripError& e) {
+        Platform::ShowMessage(QString::fromStdString(e.what()), Platform::TMsgIcon::Error);
+        Platform::Terminate();
+        return false;
+    }
+    PictureCount = PictureCountOf(CardImages.width());
+    SourceRects = MakeSourceRects(PictureCount);
+    return true;
+}
+
+void TForm1::FormDestroy()
+{
+    SourceRects.clear();
+    CardImages = QImage();
+}
+
+void TForm1::FitWindow(QSize screen)
+{
+    const TRect& last = Cards[Board::CardCount].Rect;
+    const int w = std::min(last.Right + 12, screen.width());
+    const int h = std::min(last.Bottom + 47, screen.height());
+    setFixedSize(w, h);
+    ScrollArea->setGeometry(0, CaptionHeight, w, h - CaptionHeight);
+    ImgArea->resize(last.Right + Board::GapX, last.Bottom + Board::GapY);
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!Centred) {
+        Centred = true;
+        if (const QScreen* s = screen())
+            move(s->geometry().center() - rect().center());
+    }
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange) {
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        if ((change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized))
+            ApplicationRestore();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TForm1::ApplicationRestore()
+{
+    // Restarts the LED marquee once it is on the window.
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    Platform::Terminate();
+}
+
+void TForm1::BtnExitClick()
+{
+    struct TCloseAtEnd {
+        TForm1* Form;
+        ~TCloseAtEnd() { Form->close(); }
+    } closeAtEnd{this}; // the window closes even if a step below fails
+    Closing = true;
+    PenaltyEndTick = Platform::TickCount() - 100;
+    if (Form2)
+        Form2->hide();
+    Platform::Sleep(ExitPauseMs);
+}
+
+// ---- the deal and the board -----------------------------------------------
+
+void TForm1::SetClockText(int32_t ms)
+{
+    LblTime->setText(ClockPrefix + FormatClockTime(ms));
+    LblTime->resize(LblTime->sizeHint().width(), 19);
+}
+
+void TForm1::NewGame()
+{
+    SetClockText(0);
+    DealFaces(Cards, GameRandom(), PictureCount);
+    for (int32_t i = 1; i <= RankRows; ++i)
+        Ranking[i].Time = 0;
+    ClockStarted = false;
+    Timer1->stop();
+    FirstCard = -1;
+    PairsFound = 0;
+    ShuffleCards();
+}
+
+void TForm1::ShuffleCards()
+{
+    ::ShuffleCards(Cards, Grid, GameRandom());
+}
+
+void TForm1::BtnReStartClick()
+{
+    FirstCard = -1;
+    NewGame();
+    DrawBoard();
+}
+
+void TForm1::DrawBoard()
+{
+    ImgArea->update();
+    ImgArea->FillRect({0, 0, ImgArea->width(), ImgArea->height()}, BoardColour);
+    for (int32_t n = 1; n <= Board::CardCount; ++n)
+        DrawCard(n, Cards[n].Opened ? Cards[n].Picture : Board::BackPicture);
+}
+
+void TForm1::DrawCard(int32_t n, int32_t picture)
+{
+    ImgArea->CopyRect(Cards[n].Rect, CardImages, SourceRects.at(static_cast<size_t>(picture)));
+}
+
+void TForm1::RepaintBoardNow()
+{
+    ImgArea->repaint();
+}
+
+// ---- turning cards --------------------------------------------------------
+
+void TForm1::ImgAreaMouseDown(Qt::MouseButton, int X, int Y)
+{
+    if (Form3 && Form3->isVisible())
+        return;
+    if (Form2 && Form2->isVisible())
+        return;
+    const auto cell = Board::CellAt(X, Y);
+    if (!cell)
+        return;
+    if (!ClockStarted) {
+        ClockStarted = true;
+        StartTick = Platform::TickCount();
+        Timer1->start();
+    }
+    OpenCard(cell->Col, cell->Row);
+}
+
+void TForm1::OpenCard(int32_t Col, int32_t Row)
+{
+    const int32_t n = Grid[static_cast<size_t>(Col)][static_cast<size_t>(Row)];
+    if (Cards[n].Opened)
+        return;
+
+    if (Cards[n].Picture == Board::PenaltyPicture) {
+        DrawCard(n, Board::PenaltyPicture);
+        RepaintBoardNow();
+        Platform::Sleep(PenaltyFaceMs);
+        PenaltyEndTick = Platform::TickCount() + PenaltyPauseMs;
+        Form2->SetBarPosition(PenaltyPauseMs);
+        Form2->ShowPenalty();
+        // Sleeps until the next event; the exit command moves the end time
+        // into the past, and a timer wakes the wait when it is due.
+        Platform::WaitUntil([this] { return Platform::TickCount() >= PenaltyEndTick; },
+                            [this] { return PenaltyEndTick - Platform::TickCount(); });
+        Form2->hide();
+        if (Closing)
+            return;
+        DrawCard(n, Board::BackPicture);
+        if (FirstCard != -1) {
+            Cards[FirstCard].Opened = false;
+            DrawCard(FirstCard, Board::BackPicture);
+            FirstCard = -1;
+        }
+        return;
+    }
+
+    if (FirstCard == -1) {
+        FirstCard = n;
+        FirstPicture = Cards[n].Picture;
+        DrawCard(n, Cards[n].Picture);
+        RepaintBoardNow();
+        Cards[n].Opened = true;
+        return;
+    }
+
+    DrawCard(n, Cards[n].Picture);
+    RepaintBoardNow();
+    if (Cards[n].Picture == FirstPicture) {
+        PairMatched(FirstCard, n);
+        ++PairsFound;
+        Cards[n].Opened = true;
+        if (PairsFound >= Board::Pairs) {
+            ElapsedMs = Platform::TickCount() - StartTick;
+            Timer1->stop();
+            EnterRanking();
+            NewGame();
+            DrawBoard();
+        }
+    } else {
+        Platform::Sleep(MismatchMs);
+        Cards[FirstCard].Opened = false;
+        DrawCard(FirstCard, Board::BackPicture);
+        DrawCard(n, Board::BackPicture);
+    }
+    FirstCard = -1;
+}
+
+void TForm1::PairMatched(int32_t, int32_t) {}
+
+// ---- the ranking -----------------------------------------------------------
+
+QString TForm1::RankPath() const
+{
+    return AppDir + RankFileName;
+}
+
+void TForm1::ReadRanking()
+{
+    if (!LoadRanking(RankPath(), Ranking))
+        for (int32_t i = 1; i <= RankRows; ++i)
+            Ranking[i].Time = 0;
+}
+
+void TForm1::EnterRanking()
+{
+    ReadRanking();
+    int32_t r = FindRankRow(Ranking, ElapsedMs);
+    if (r > RankRows)
+        r = 0;
+    if (r > 0)
+        InsertRankRow(Ranking, r,
+                      {ElapsedMs, QByteArray(), Platform::ToCodePage(Platform::LocalDateText())});
+    Form3->ShowRanking(r);
+
+    // The ranking window clears RankWaiting when it hides, after copying the
+    // typed name into row r.
+    RankWaiting = true;
+    Platform::WaitUntil([this] { return !RankWaiting; });
+    if (r == 0)
+        return;
+
+    // Another running copy may have saved meanwhile: merge into a fresh read.
+    const TRankEntry entry{ElapsedMs, Ranking[r].Name, Ranking[r].Date};
+    ReadRanking();
+    const int32_t r2 = FindRankRow(Ranking, ElapsedMs);
+    if (r2 <= RankRows) {
+        InsertRankRow(Ranking, r2, entry);
+        SaveRanking(RankPath(), Ranking);
+    }
+}
+
+void TForm1::BtnRankClick()
+{
+    // While a finished game waits for its name, the pending entry and the
+    // name being typed stay as they are.
+    if (RankWaiting)
+        return;
+    ReadRanking();
+    Form3->ShowRanking(0);
+}
+
+// ---- the clock --------------------------------------------------------------
+
+void TForm1::Timer1Timer()
+{
+    SetClockText(Platform::TickCount() - StartTick);
+    if (Form2 && Form2->isVisible())
+        Form2->SetBarPosition(PenaltyEndTick - Platform::TickCount());
+}

@@ -1,0 +1,128 @@
+#pragma once
+// The main window: caption strip with the clock, and the card board below it.
+// It owns the whole game state.
+
+#include "Main/Deal.h"
+#include "Main/ImageList.h"
+#include "Main/RankFile.h"
+// Qt
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+// std
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QLabel;
+class QScrollArea;
+class QTimer;
+
+// The board image: shows an off-screen bitmap that all board drawing goes to.
+class TBoardImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TBoardImage(QWidget* parent = nullptr);
+
+    // The bitmap; created at the control's size by the first drawing.
+    QImage& Canvas();
+    // Copies a rectangle of `source` onto the bitmap at the same size and
+    // marks it for repainting.
+    void CopyRect(const TRect& dest, const QImage& source, const TRect& sourceRect);
+    // Fills a rectangle of the bitmap and marks it for repainting.
+    void FillRect(const TRect& dest, QRgb colour);
+
+signals:
+    void MouseDown(Qt::MouseButton button, int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QImage Bitmap;
+};
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Deals a new game and resets the turn and the clock; does not draw.
+    void NewGame();
+    // Permutes the card records and lays them onto the grid.
+    void ShuffleCards();
+    // Redraws the whole board from Cards.
+    void DrawBoard();
+    // Plays one click on the cell (col, row).
+    void OpenCard(int32_t Col, int32_t Row);
+    // Called on every match, before the pair is counted.
+    void PairMatched(int32_t First, int32_t Second);
+    // The ranking update at the end of a game: places ElapsedMs in the top
+    // ten, lets the player name it in the ranking window, then saves it.
+    void EnterRanking();
+    // Sizes the window and the board to the last card, within `screen`.
+    void FitWindow(QSize screen);
+
+    // Caption commands.
+    void BtnExitClick();
+    void BtnReStartClick();
+    void BtnRankClick();
+    // Runs when the minimised application is restored.
+    void ApplicationRestore();
+
+    // Board mouse press, in board image pixels.
+    void ImgAreaMouseDown(Qt::MouseButton Button, int X, int Y);
+    void Timer1Timer();
+
+    // Controls.
+    QScrollArea* ScrollArea = nullptr;
+    TBoardImage* ImgArea = nullptr;
+    QTimer* Timer1 = nullptr;
+    QLabel* LblTime = nullptr;
+    // The caption-button images, 33 x 33: 2b normal and 2b + 1 pressed.
+    std::unique_ptr<TImageList> ImageList2;
+
+    // Game state.
+    TCardArray Cards;
+    TGrid Grid{};
+    std::vector<TRect> SourceRects;
+    QImage CardImages;
+    int32_t FirstCard = 0;
+    int32_t FirstPicture = 0;
+    int32_t PairsFound = 0;
+    bool Dragging = false;
+    QPoint DragOrigin;
+    QString AppDir;
+    bool ClockStarted = false;
+    int32_t ElapsedMs = 0;
+    int32_t StartTick = 0;
+    int32_t PenaltyEndTick = 0;
+    bool Closing = false;
+    int32_t PressedButton = 0;
+    int32_t HintButton = 0;
+    int32_t PictureCount = 0;
+    bool RankWaiting = false;
+    TRanking Ranking;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    bool LoadPictures();
+    void DrawCard(int32_t n, int32_t picture);
+    void RepaintBoardNow();
+    void SetClockText(int32_t ms);
+    QString RankPath() const;
+    // Reads the ranking file; a missing or foreign file is an empty table.
+    void ReadRanking();
+
+    bool Centred = false;
+};
+
+extern TForm1* Form1;

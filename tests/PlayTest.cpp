@@ -1,0 +1,348 @@
+// Playing on the real main window: turning, matching, the penalty pause and
+// the clock, with a seeded deal and a clock the test drives.
+
+#include "TestSupport.h"
+#include "Main/Random.h"
+// Qt
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+// gtest
+#include <gtest/gtest.h>
+
+using namespace Test;
+
+namespace {
+
+class Play : public GameTest {};
+
+TEST_F(Play, FirstAcceptedClickStartsTheClock)
+{
+    EXPECT_FALSE(Main().ClockStarted);
+    Clock.Advance(5000);
+    const auto [a, b] = SomeMismatch();
+    Click(a);
+    EXPECT_TRUE(Main().ClockStarted);
+    EXPECT_EQ(Main().StartTick, Clock.Now);
+    EXPECT_TRUE(Main().Timer1->isActive());
+    EXPECT_EQ(Main().FirstCard, a);
+    EXPECT_EQ(Shown(a), Main().Cards[a].Picture);
+    // A later click does not restart it.
+    const int32_t start = Main().StartTick;
+    Clock.Advance(1000);
+    Click(b);
+    EXPECT_EQ(Main().StartTick, start);
+}
+
+TEST_F(Play, PenaltyCardAsFirstClickStartsTheClockToo)
+{
+    DealWithPenalty(true);
+    const int32_t p = PenaltyCard();
+    const int32_t clickTick = Clock.Now;
+    EndPauseAfter();
+    Click(p);
+    EXPECT_TRUE(Main().ClockStarted);
+    EXPECT_EQ(Main().StartTick, clickTick);
+    EXPECT_TRUE(Main().Timer1->isActive());
+}
+
+TEST_F(Play, ClicksInGapsMarginsOrDuringAPenaltyChangeNothing)
+{
+    for (QPoint p : {QPoint(3, 40), QPoint(50, 2), QPoint(108, 40), QPoint(50, 87),
+                     QPoint(955, 200), QPoint(959, 429), QPoint(500, 427)})
+        ClickAt(p);
+    EXPECT_FALSE(Main().ClockStarted);
+    EXPECT_EQ(Main().FirstCard, -1);
+    for (int32_t n = 1; n <= 45; ++n)
+        EXPECT_EQ(Shown(n), 0);
+
+    // While the penalty window is up, board clicks are refused.
+    W->Stop->show();
+    const auto [a, b] = SomeMismatch();
+    Click(a);
+    EXPECT_FALSE(Main().ClockStarted);
+    EXPECT_EQ(Main().FirstCard, -1);
+    EXPECT_EQ(Shown(a), 0);
+}
+
+TEST_F(Play, EveryMouseButtonTurnsCards)
+{
+    const auto [a, b] = SomePair(0);
+    const auto [c, d] = SomePair(1);
+    Click(a, Qt::RightButton);
+    Click(b, Qt::MiddleButton);
+    EXPECT_EQ(Main().PairsFound, 1);
+    // The second press of a double click counts as a click of its own.
+    QTest::mouseDClick(Main().ImgArea, Qt::LeftButton, {}, Centre(c));
+    EXPECT_EQ(Main().FirstCard, c);
+    Click(d, Qt::RightButton);
+    EXPECT_EQ(Main().PairsFound, 2);
+}
+
+TEST_F(Play, ClicksOnTheFirstCardOrAMatchedCardChangeNothing)
+{
+    const auto [a, b] = SomePair(0);
+    const auto [c, d] = SomePair(1);
+    Click(c);
+    Click(c); // a card can never match itself
+    EXPECT_EQ(Main().FirstCard, c);
+    EXPECT_EQ(Main().PairsFound, 0);
+    EXPECT_TRUE(Clock.Sleeps.empty());
+    Click(d);
+    EXPECT_EQ(Main().PairsFound, 1);
+
+    Click(c);
+    Click(d);
+    EXPECT_EQ(Main().FirstCard, -1);
+    EXPECT_EQ(Main().PairsFound, 1);
+    Click(a);
+    Click(d); // a matched card as second card is ignored too
+    EXPECT_EQ(Main().FirstCard, a);
+    Click(b);
+    EXPECT_EQ(Main().PairsFound, 2);
+    EXPECT_TRUE(Clock.Sleeps.empty());
+}
+
+TEST_F(Play, MatchStaysUpAndMismatchTurnsBackAfterAPause)
+{
+    const auto [a, b] = SomePair(0);
+    Click(b); // whichever card of a pair comes first
+    Click(a);
+    EXPECT_TRUE(Main().Cards[a].Opened);
+    EXPECT_TRUE(Main().Cards[b].Opened);
+    EXPECT_EQ(Main().PairsFound, 1);
+    EXPECT_EQ(Shown(a), Main().Cards[a].Picture);
+    EXPECT_EQ(Shown(b), Main().Cards[b].Picture);
+
+    const auto [c, d] = SomeMismatch();
+    std::vector<int> facesDuringPause;
+    Clock.OnSleep = [&](int) { facesDuringPause = {Shown(c), Shown(d)}; };
+    Click(c);
+    Click(d);
+    EXPECT_EQ(Clock.Sleeps, std::vector<int>{400});
+    EXPECT_EQ(facesDuringPause,
+              (std::vector<int>{Main().Cards[c].Picture, Main().Cards[d].Picture}));
+    EXPECT_EQ(Shown(c), 0);
+    EXPECT_EQ(Shown(d), 0);
+    EXPECT_FALSE(Main().Cards[c].Opened);
+    EXPECT_FALSE(Main().Cards[d].Opened);
+    EXPECT_EQ(Main().FirstCard, -1);
+    EXPECT_EQ(Main().PairsFound, 1);
+    // The matched pair is still up after a full redraw.
+    Main().DrawBoard();
+    EXPECT_EQ(Shown(a), Main().Cards[a].Picture);
+}
+
+TEST_F(Play, ClickDuringTheMismatchDisplayStartsTheNextTurn)
+{
+    const auto [c, d] = SomeMismatch();
+    const int32_t e = SomePair(3).first;
+    Clock.OnSleep = [&](int) {
+        // Queued while the thread sleeps; handled once the pair has turned back.
+        QCoreApplication::postEvent(Main().ImgArea,
+                                    new QMouseEvent(QEvent::MouseButtonPress, QPointF(Centre(e)),
+                                                    QPointF(Centre(e)), Qt::LeftButton,
+                                                    Qt::LeftButton, Qt::NoModifier));
+    };
+    Click(c);
+    Click(d);
+    EXPECT_EQ(Main().FirstCard, -1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Main().FirstCard, e);
+    EXPECT_EQ(Shown(c), 0);
+    EXPECT_EQ(Shown(d), 0);
+    EXPECT_EQ(Shown(e), Main().Cards[e].Picture);
+}
+
+TEST_F(Play, PenaltyAsFirstCardPausesAndTurnsBack)
+{
+    DealWithPenalty(true);
+    const int32_t p = PenaltyCard();
+    bool windowUp = false;
+    int faceDuringSleep = -1;
+    Clock.OnSleep = [&](int) { faceDuringSleep = Shown(p); };
+    DuringPause([&] {
+        windowUp = W->Stop->isVisible();
+        Clock.Advance(2000);
+    });
+    const int32_t before = Clock.Now;
+    Click(p);
+    EXPECT_EQ(Clock.Sleeps, std::vector<int>{300});
+    EXPECT_EQ(faceDuringSleep, Board::PenaltyPicture);
+    EXPECT_TRUE(windowUp);
+    EXPECT_FALSE(W->Stop->isVisible());
+    EXPECT_EQ(Main().PenaltyEndTick, before + 300 + 2000);
+    EXPECT_EQ(Shown(p), 0);
+    EXPECT_FALSE(Main().Cards[p].Opened);
+    EXPECT_EQ(Main().FirstCard, -1);
+    // The penalty card can be hit again, and costs another pause.
+    EndPauseAfter();
+    Click(p);
+    EXPECT_EQ(Clock.Sleeps, (std::vector<int>{300, 300}));
+}
+
+TEST_F(Play, PenaltyAsSecondCardTurnsTheFirstBackAndCountsNoPair)
+{
+    DealWithPenalty(true);
+    const auto [a, b] = SomePair(0);
+    Click(a);
+    Click(b);
+    const auto [c, d] = SomePair(0);
+    Click(c);
+    EndPauseAfter();
+    Click(PenaltyCard());
+    EXPECT_EQ(Main().PairsFound, 1);
+    EXPECT_EQ(Main().FirstCard, -1);
+    EXPECT_FALSE(Main().Cards[c].Opened);
+    EXPECT_EQ(Shown(c), 0);
+    EXPECT_EQ(Shown(PenaltyCard()), 0);
+    EXPECT_EQ(Shown(a), Main().Cards[a].Picture); // the matched pair stays
+    // c's partner does not match a card that went back.
+    Click(d);
+    EXPECT_EQ(Main().FirstCard, d);
+    EXPECT_EQ(Main().PairsFound, 1);
+}
+
+TEST_F(Play, PenaltyBarStartsFullFallsEachTickAndShowsNegativeAsEmpty)
+{
+    DealWithPenalty(true);
+    std::vector<int> bar;
+    const auto tick = [&](int ms) {
+        Clock.Advance(ms);
+        Main().Timer1Timer();
+        bar.push_back(W->Stop->Bar->value());
+    };
+    DuringPause([&] {
+        bar.push_back(W->Stop->Bar->value());
+        tick(200);
+        tick(200);
+        tick(1605); // just past the end: a slightly negative position
+    });
+    Click(PenaltyCard());
+    EXPECT_EQ(bar, (std::vector<int>{2000, 1800, 1600, 0}));
+    EXPECT_EQ(W->Stop->Bar->minimum(), 0);
+    EXPECT_EQ(W->Stop->Bar->maximum(), 2000);
+    // The clock label kept counting through the pause.
+    EXPECT_EQ(Main().LblTime->text(), QStringLiteral("TIME= 00:02"));
+
+    // The next pause starts full again.
+    bar.clear();
+    DuringPause([&] {
+        bar.push_back(W->Stop->Bar->value());
+        Clock.Advance(2000);
+    });
+    Click(PenaltyCard());
+    EXPECT_EQ(bar, std::vector<int>{2000});
+}
+
+TEST_F(Play, RestartDuringAPenaltyLeavesTheWindowUpWithAFrozenBar)
+{
+    DealWithPenalty(true);
+    const int32_t p = PenaltyCard();
+    const auto [a, b] = SomePair(0);
+    Click(a);
+    bool upAfterRestart = false;
+    bool timerAfterRestart = true;
+    DuringPause([&] {
+        Clock.Advance(400);
+        Main().Timer1Timer();
+        Main().BtnReStartClick();
+        upAfterRestart = W->Stop->isVisible();
+        timerAfterRestart = Main().Timer1->isActive();
+        Clock.Advance(1600);
+    });
+    Click(p);
+    EXPECT_TRUE(upAfterRestart);
+    EXPECT_FALSE(timerAfterRestart);
+    EXPECT_EQ(W->Stop->Bar->value(), 1600); // frozen at the last tick before the restart
+    EXPECT_FALSE(W->Stop->isVisible());
+    // The new board is untouched: all face down, no turn open, clock waiting.
+    EXPECT_EQ(Main().FirstCard, -1);
+    EXPECT_FALSE(Main().ClockStarted);
+    EXPECT_EQ(Main().LblTime->text(), QStringLiteral("TIME= 00:00"));
+    for (int32_t n = 1; n <= 45; ++n) {
+        EXPECT_FALSE(Main().Cards[n].Opened);
+        EXPECT_EQ(Shown(n), 0) << n;
+    }
+}
+
+TEST_F(Play, ExitDuringAPenaltyHidesTheWindowAtOnceAndLeavesTheBoard)
+{
+    DealWithPenalty(true);
+    Main().show();
+    const int32_t p = PenaltyCard();
+    const auto [a, b] = SomePair(0);
+    Click(a);
+    bool hiddenAtOnce = false;
+    int32_t plannedEnd = 0;
+    DuringPause([&] {
+        plannedEnd = Main().PenaltyEndTick;
+        Main().BtnExitClick();
+        hiddenAtOnce = !W->Stop->isVisible();
+    });
+    Click(p);
+    EXPECT_TRUE(hiddenAtOnce);
+    EXPECT_TRUE(Main().Closing);
+    EXPECT_FALSE(Main().isVisible());
+    EXPECT_TRUE(Platform::TerminateRequested());
+    // The board stays as drawn: the penalty face and the first card are up.
+    EXPECT_EQ(Shown(p), Board::PenaltyPicture);
+    EXPECT_EQ(Shown(a), Main().Cards[a].Picture);
+    EXPECT_EQ(Main().FirstCard, a);
+    // The pause ended without the clock reaching its end.
+    EXPECT_LT(Clock.Now, plannedEnd);
+}
+
+TEST_F(Play, TwentySecondPairEndsTheGameAndDealsAFreshBoard)
+{
+    Clock.Advance(1000);
+    int rankingShown = 0;
+    bool boardFinishedMeanwhile = false;
+    FinishGame(33000, [&] {
+        rankingShown += W->Rank->isVisible() ? 1 : 0;
+        // The finished board stays visible behind the ranking window.
+        boardFinishedMeanwhile = true;
+        for (int32_t n = 1; n <= 45; ++n)
+            boardFinishedMeanwhile &=
+                (Shown(n) != 0) == (CardsWith(Main().Cards[n].Picture).size() == 2);
+        EXPECT_FALSE(Main().Timer1->isActive());
+        EXPECT_EQ(Main().ElapsedMs, 33000);
+        W->Rank->hide();
+    });
+    EXPECT_EQ(rankingShown, 1);
+    EXPECT_TRUE(boardFinishedMeanwhile);
+    EXPECT_EQ(Main().ElapsedMs, 33000);
+    EXPECT_FALSE(Main().Timer1->isActive());
+    EXPECT_FALSE(Main().ClockStarted);
+    EXPECT_EQ(Main().FirstCard, -1);
+    EXPECT_EQ(Main().PairsFound, 0);
+    EXPECT_EQ(Main().LblTime->text(), QStringLiteral("TIME= 00:00"));
+    for (int32_t n = 1; n <= 45; ++n) {
+        EXPECT_FALSE(Main().Cards[n].Opened);
+        EXPECT_EQ(Shown(n), 0);
+    }
+    // The next click starts a new clock.
+    Clock.Advance(700);
+    Click(SomePair(0).first);
+    EXPECT_TRUE(Main().ClockStarted);
+    EXPECT_EQ(Main().StartTick, Clock.Now);
+}
+
+TEST_F(Play, LoneFaceNeverMatches)
+{
+    DealWithPenalty(false);
+    int32_t lone = 0;
+    for (int32_t n = 1; n <= 45; ++n)
+        if (CardsWith(Main().Cards[n].Picture).size() == 1)
+            lone = n;
+    ASSERT_NE(lone, 0);
+    const auto [a, b] = SomePair(0);
+    Click(lone);
+    Click(a);
+    EXPECT_EQ(Clock.Sleeps, std::vector<int>{400});
+    EXPECT_EQ(Main().PairsFound, 0);
+}
+
+} // namespace
