@@ -1,16 +1,221 @@
 #include "Rank/Rank.h"
 
+#include "Main/Main.h"
+#include "Main/TimeFormat.h"
+#include "Platform/Platform.h"
+// Qt
+#include <QGuiApplication>
+#include <QHideEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QValidator>
+
 TForm3* Form3 = nullptr;
+
+namespace {
+const QColor WindowColour(178, 167, 255);
+const QColor HeaderColour(40, 60, 230);
+const QColor RowColour(255, 255, 0);
+constexpr int RowTop = 64, RowPitch = 24, RowHeight = 19;
+constexpr int NameBytes = 20;
+const QString DefaultName = QStringLiteral("NUPE");
+
+QFont GothicFont(int pixels, bool bold)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")});
+    f.setStyleHint(QFont::Monospace);
+    f.setFixedPitch(true);
+    f.setBold(bold);
+    f.setPixelSize(pixels);
+    return f;
+}
+
+// Names are kept in the ranking file's code page: the edit takes only what
+// that code page can hold, and at most 20 of its bytes, so that a saved
+// name always reads back as it was typed.
+class TNameValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        if (!Platform::CodePageCanEncode(input) || Platform::ToCodePage(input).size() > NameBytes)
+            return Invalid;
+        return Acceptable;
+    }
+};
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QFont& font,
+                  const QColor& colour)
+{
+    auto* label = new QLabel(text, parent);
+    label->setFont(font);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, colour);
+    label->setPalette(p);
+    label->move(x, y);
+    label->resize(label->sizeHint().width(), RowHeight);
+    return label;
+}
+
+void SetRowText(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->resize(label->sizeHint().width(), RowHeight);
+}
+} // namespace
 
 TForm3::TForm3(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     Form3 = this;
+    setWindowTitle(QStringLiteral("Form3"));
     setFixedSize(512, 307);
+
+    const QFont header = GothicFont(19, true);
+    LTime0 = MakeLabel(this, QStringLiteral("TIME"), 72, 40, header, Qt::darkBlue);
+    LName0 = MakeLabel(this, QStringLiteral("NAME"), 168, 40, header, Qt::darkBlue);
+    LDate0 = MakeLabel(this, QStringLiteral("DATE"), 376, 40, header, Qt::darkBlue);
+    static const char* const numbers[] = {"1st", "2nd", "3rd", "4th", "5th",
+                                          "6th", "7th", "8th", "9th", "10th"};
+    for (int n = 1; n <= 10; ++n) {
+        const int y = RowTop + RowPitch * (n - 1);
+        QLabel* no =
+            MakeLabel(this, QString::fromLatin1(numbers[n - 1]), 0, y, header, Qt::darkBlue);
+        no->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // Right-aligned, ending at x 53 (rows 1 to 9) and 54 (row 10).
+        no->setGeometry(n < 10 ? 20 : 10, y, n < 10 ? 33 : 44, RowHeight);
+        LNOs[size_t(n)] = no;
+        LTimes[size_t(n)] = MakeLabel(this, QStringLiteral("TIME"), 72, y, header, RowColour);
+        LNames[size_t(n)] = MakeLabel(this, QStringLiteral("NAME"), 168, y, header, RowColour);
+        LDates[size_t(n)] = MakeLabel(this, QStringLiteral("DATE"), 376, y, header, RowColour);
+    }
+    QFont title = GothicFont(24, true);
+    title.setItalic(true);
+    Label17 = MakeLabel(this, QStringLiteral("ランキング"), 176, 8, title, Qt::white);
+    Label17->resize(125, 24);
+
+    Edit = new QLineEdit(DefaultName, this);
+    QFont editFont;
+    editFont.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
+    editFont.setPixelSize(13);
+    Edit->setFont(editFont);
+    QPalette ep = Edit->palette();
+    ep.setColor(QPalette::Base, Qt::white);
+    ep.setColor(QPalette::Text, Qt::black);
+    Edit->setPalette(ep);
+    Edit->setGeometry(8, 8, 193, 21);
+    Edit->setValidator(new TNameValidator(Edit));
+    // Enter closes the window as the close button does.
+    connect(Edit, &QLineEdit::returnPressed, this, &QWidget::hide);
+    setFocusProxy(Edit);
+
+    FormCreate();
 }
 
 TForm3::~TForm3()
 {
     if (Form3 == this)
         Form3 = nullptr;
+}
+
+void TForm3::FormCreate()
+{
+    ClosePressed = false;
+    QPalette p = palette();
+    p.setColor(QPalette::Window, WindowColour);
+    setPalette(p);
+    setAutoFillBackground(true);
+    for (QLabel* label : {LTime0, LName0, LDate0}) {
+        QPalette lp = label->palette();
+        lp.setColor(QPalette::WindowText, HeaderColour);
+        label->setPalette(lp);
+    }
+    for (int n = 1; n <= 10; ++n) {
+        QPalette lp = LNOs[size_t(n)]->palette();
+        lp.setColor(QPalette::WindowText, HeaderColour);
+        LNOs[size_t(n)]->setPalette(lp);
+    }
+}
+
+void TForm3::ShowRanking(int32_t Row)
+{
+    EditRow = Row;
+    Edit->setVisible(Row != 0);
+    Edit->setText(DefaultName);
+    const TRanking& ranking = Form1->Ranking;
+    for (int i = 1; i <= 10; ++i) {
+        const TRankEntry& e = ranking[i];
+        const bool empty = e.Time == 0;
+        SetRowText(LTimes[size_t(i)], empty ? QString() : FormatRankTime(e.Time));
+        SetRowText(LNames[size_t(i)], empty ? QString() : Platform::FromCodePage(e.Name));
+        SetRowText(LDates[size_t(i)], empty ? QString() : Platform::FromCodePage(e.Date));
+    }
+    if (Row != 0) {
+        QLabel* name = LNames[size_t(Row)];
+        SetRowText(name, QString());
+        Edit->move(name->pos());
+    }
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        move(s->geometry().center() - rect().center());
+    show();
+    raise();
+    activateWindow();
+    if (Row != 0)
+        Edit->setFocus();
+}
+
+void TForm3::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // Only a real hide: not the platform minimising the application.
+    if (!event->spontaneous())
+        FormHide();
+}
+
+void TForm3::FormHide()
+{
+    if (EditRow != 0)
+        Form1->Ranking[EditRow].Name = Platform::ToCodePage(Edit->text());
+    Form1->RankWaiting = false;
+}
+
+bool TForm3::InCloseButton(QPoint p)
+{
+    return p.x() >= CloseX && p.x() < CloseX + CloseHit && p.y() >= CloseY &&
+           p.y() < CloseY + CloseHit;
+}
+
+void TForm3::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    Form1->ImageList2->Draw(p, CloseX, CloseY, ImmediateImage >= 0 ? ImmediateImage : 0);
+}
+
+void TForm3::DrawCloseButton(int index)
+{
+    ImmediateImage = index;
+    repaint(CloseX, CloseY, 33, 33);
+    ImmediateImage = -1;
+}
+
+void TForm3::mousePressEvent(QMouseEvent* event)
+{
+    if (InCloseButton(event->position().toPoint())) {
+        ClosePressed = true;
+        DrawCloseButton(1);
+    }
+}
+
+void TForm3::mouseReleaseEvent(QMouseEvent* event)
+{
+    DrawCloseButton(0);
+    if (ClosePressed) {
+        ClosePressed = false;
+        if (InCloseButton(event->position().toPoint()))
+            hide();
+    }
 }

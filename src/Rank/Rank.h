@@ -1,14 +1,53 @@
 #pragma once
-// The ranking window: the top ten, with a name edit on a new row.
+// The ranking window: the ten best times, and after a finished game that
+// entered them, a name edit on the new row. It draws its own close button.
 
 // Qt
 #include <QWidget>
+// std
+#include <array>
+#include <cstdint>
+
+class QLabel;
+class QLineEdit;
 
 class TForm3 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm3(QWidget* parent = nullptr);
     ~TForm3() override;
+
+    // Fills the window from the main window's ranking and shows it; Row 1 to
+    // 10 also puts the name edit on that row. Returns at once.
+    void ShowRanking(int32_t Row);
+
+    // The close button's square and the area that counts as a hit on it.
+    static constexpr int CloseX = 450, CloseY = 8, CloseHit = 34;
+
+    QLabel* Label17 = nullptr;
+    QLabel *LTime0 = nullptr, *LName0 = nullptr, *LDate0 = nullptr;
+    // Rows 1 to 10 at index 1 to 10; index 0 unused.
+    std::array<QLabel*, 11> LNOs{};
+    std::array<QLabel*, 11> LTimes{}, LNames{}, LDates{};
+    QLineEdit* Edit = nullptr;
+
+    int32_t EditRow = 0;
+    bool ClosePressed = false;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormHide();
+    static bool InCloseButton(QPoint p);
+    // Shows image `index` of the caption images on the close button at once.
+    void DrawCloseButton(int index);
+
+    int ImmediateImage = -1;
 };
 
 extern TForm3* Form3;

@@ -1,0 +1,564 @@
+// The ranking file "Rank.Dat" and the ranking table.
+
+#include "Main/RankFile.h"
+#include "TestSupport.h"
+// Qt
+#include <QDir>
+#include <QFile>
+// gtest
+#include <gtest/gtest.h>
+// std
+#include <cerrno>
+#include <csignal>
+// POSIX
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+const char* const EndOfFileText = "ファイルの末尾以降を読み込みました";
+const char* const AccessRefusedText = "ファイルへのアクセスが拒否されました";
+const char* const DiskFullText = "ディスクがいっぱいです";
+
+// Bytes written out as hex pairs; spaces are only for reading.
+QByteArray Hex(const char* text)
+{
+    return QByteArray::fromHex(QByteArray(text));
+}
+
+// `count` empty rows with empty texts: three zero integers each.
+QByteArray EmptyRows(int count)
+{
+    return QByteArray(12 * count, '\0');
+}
+
+const QByteArray Mark = Hex("F2 03 00 00");
+
+void WriteFile(const QString& name, const QByteArray& bytes)
+{
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray ReadFile(const QString& name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+// A table with something in every row, to see which rows a load changes.
+TRanking OldTable()
+{
+    TRanking table;
+    for (int32_t i = 1; i <= RankRows; ++i)
+        table[i] = {900000 + i, "old" + QByteArray::number(i),
+                    "1999/01/0" + QByteArray::number(i % 10)};
+    return table;
+}
+
+// Runs `action` and returns the TInOutError it throws (Code 0 if none).
+template <typename F> TInOutError Failure(F action)
+{
+    try {
+        action();
+    } catch (const TInOutError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no TInOutError thrown";
+    return TInOutError(0);
+}
+
+QStringList DirEntries()
+{
+    return QDir::current().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+} // namespace
+
+// ---- the bytes of the file ----------------------------------------------------
+
+TEST(RankFile, SavesARowByteForByte)
+{
+    ::Test::TScratchDir dir;
+    TRanking table;
+    table[1] = {83456, "AB", "2001/05/23"};
+    ASSERT_TRUE(SaveRanking(RankFileName, table));
+
+    const QByteArray row1 = Hex("00 46 01 00  02 00 00 00  41 00 00 00  42 00 00 00"
+                                "0A 00 00 00"
+                                "32 00 00 00  30 00 00 00  30 00 00 00  31 00 00 00"
+                                "2F 00 00 00  30 00 00 00  35 00 00 00  2F 00 00 00"
+                                "32 00 00 00  33 00 00 00");
+    EXPECT_EQ(ReadFile(RankFileName), Mark + row1 + EmptyRows(9));
+}
+
+TEST(RankFile, EmptyTableSavesToExactly124Bytes)
+{
+    ::Test::TScratchDir dir;
+    ASSERT_TRUE(SaveRanking(RankFileName, TRanking{}));
+    const QByteArray bytes = ReadFile(RankFileName);
+    EXPECT_EQ(bytes.size(), 124);
+    EXPECT_EQ(bytes, Hex("F2 03 00 00") + QByteArray(120, '\0'));
+}
+
+TEST(RankFile, LoadsEveryRowOfAHandWrittenFile)
+{
+    ::Test::TScratchDir dir;
+    // Row 1 as in the save above, row 2 with a one-byte name, row 10 with a
+    // date only, the rest empty.
+    WriteFile(RankFileName, Mark +
+                                Hex("00 46 01 00  02 00 00 00  41 00 00 00  42 00 00 00"
+                                    "0A 00 00 00"
+                                    "32 00 00 00  30 00 00 00  30 00 00 00  31 00 00 00"
+                                    "2F 00 00 00  30 00 00 00  35 00 00 00  2F 00 00 00"
+                                    "32 00 00 00  33 00 00 00") +
+                                Hex("FF FF FF 7F  01 00 00 00  7A 00 00 00  00 00 00 00") +
+                                EmptyRows(7) +
+                                Hex("01 00 00 00  00 00 00 00  01 00 00 00  39 00 00 00"));
+    TRanking table = OldTable();
+    ASSERT_TRUE(LoadRanking(RankFileName, table));
+
+    TRanking expected;
+    expected[1] = {83456, "AB", "2001/05/23"};
+    expected[2] = {2147483647, "z", ""};
+    expected[10] = {1, "", "9"};
+    EXPECT_EQ(table, expected);
+}
+
+TEST(RankFile, DoubleByteNamesRoundTripByteForByte)
+{
+    ::Test::TScratchDir dir;
+    TRanking table;
+    table[1] = {5000, "\x82\xca\x82\xd8", "\x82\xca"}; // ぬぺ, ぬ
+    ASSERT_TRUE(SaveRanking(RankFileName, table));
+
+    // Each byte is one integer from 0 to 255, never a sign-extended char.
+    EXPECT_EQ(ReadFile(RankFileName),
+              Mark +
+                  Hex("88 13 00 00  04 00 00 00  82 00 00 00  CA 00 00 00  82 00 00 00"
+                      "D8 00 00 00  02 00 00 00  82 00 00 00  CA 00 00 00") +
+                  EmptyRows(9));
+
+    TRanking loaded = OldTable();
+    ASSERT_TRUE(LoadRanking(RankFileName, loaded));
+    EXPECT_EQ(loaded, table);
+    EXPECT_EQ(Platform::FromCodePage(loaded[1].Name), QStringLiteral("ぬぺ"));
+}
+
+TEST(RankFile, BytesAfterRowTenAreIgnoredAndGoneAfterTheNextSave)
+{
+    ::Test::TScratchDir dir;
+    const QByteArray table =
+        Mark + Hex("07 00 00 00  01 00 00 00  51 00 00 00  00 00 00 00") + EmptyRows(9);
+    WriteFile(RankFileName, table + Hex("F2 03 00 00  DE AD BE EF  01"));
+    TRanking loaded = OldTable();
+    ASSERT_TRUE(LoadRanking(RankFileName, loaded));
+    EXPECT_EQ(loaded[1], (TRankEntry{7, "Q", ""}));
+    EXPECT_EQ(loaded[2], TRankEntry{});
+
+    ASSERT_TRUE(SaveRanking(RankFileName, loaded));
+    EXPECT_EQ(ReadFile(RankFileName), table);
+}
+
+TEST(RankFile, LengthOfZeroOrLessGivesAnEmptyTextAndReadsNoIntegers)
+{
+    ::Test::TScratchDir dir;
+    // Row 1: name length 0, date length -3. Row 2 must still be read from the
+    // integers right after them. Row 3: name length -2147483648.
+    WriteFile(RankFileName, Mark + Hex("05 00 00 00  00 00 00 00  FD FF FF FF") +
+                                Hex("09 00 00 00  01 00 00 00  58 00 00 00"
+                                    "02 00 00 00  59 00 00 00  5A 00 00 00") +
+                                Hex("0B 00 00 00  00 00 00 80  00 00 00 00") + EmptyRows(7));
+    TRanking table = OldTable();
+    ASSERT_TRUE(LoadRanking(RankFileName, table));
+    EXPECT_EQ(table[1], (TRankEntry{5, "", ""}));
+    EXPECT_EQ(table[2], (TRankEntry{9, "X", "YZ"}));
+    EXPECT_EQ(table[3], (TRankEntry{11, "", ""}));
+    for (int32_t i = 4; i <= RankRows; ++i)
+        EXPECT_EQ(table[i], TRankEntry{}) << i;
+}
+
+TEST(RankFile, CharacterIntegerKeepsOnlyItsLowEightBits)
+{
+    ::Test::TScratchDir dir;
+    WriteFile(RankFileName, Mark +
+                                Hex("01 00 00 00  03 00 00 00"
+                                    "41 01 00 00  82 FF FF FF  FF FF FF FF"
+                                    "01 00 00 00  30 00 00 7F") +
+                                EmptyRows(9));
+    TRanking table;
+    ASSERT_TRUE(LoadRanking(RankFileName, table));
+    EXPECT_EQ(table[1].Name, QByteArray("\x41\x82\xff"));
+    EXPECT_EQ(table[1].Date, QByteArray("0"));
+}
+
+// ---- files that are not a ranking ----------------------------------------------
+
+TEST(RankFile, WrongFormatMarkLoadsNothing)
+{
+    ::Test::TScratchDir dir;
+    // 1011, and 1010 with a high byte set: the mark is a whole 32-bit integer.
+    for (const char* mark : {"F3 03 00 00", "F2 03 00 01"}) {
+        WriteFile(RankFileName, Hex(mark) + EmptyRows(10));
+        TRanking table = OldTable();
+        EXPECT_FALSE(LoadRanking(RankFileName, table)) << mark;
+        EXPECT_EQ(table, OldTable()) << mark;
+    }
+}
+
+TEST(RankFile, MissingFileLoadsNothingAndIsNotCreated)
+{
+    ::Test::TScratchDir dir;
+    TRanking table = OldTable();
+    EXPECT_FALSE(LoadRanking(RankFileName, table));
+    EXPECT_EQ(table, OldTable());
+    EXPECT_TRUE(DirEntries().isEmpty()) << DirEntries().join(' ').toStdString();
+    // Nor through a path that has a file where a directory should be.
+    WriteFile(QStringLiteral("plain"), "x");
+    EXPECT_FALSE(LoadRanking(QStringLiteral("plain/Rank.Dat"), table));
+    EXPECT_EQ(table, OldTable());
+}
+
+TEST(RankFile, DirectoryNamedLikeTheFileIsNeitherLoadedNorOverwritten)
+{
+    ::Test::TScratchDir dir;
+    ASSERT_TRUE(QDir().mkdir(RankFileName));
+    TRanking table = OldTable();
+    EXPECT_FALSE(LoadRanking(RankFileName, table));
+    EXPECT_EQ(table, OldTable());
+
+    const TInOutError e = Failure([&] { SaveRanking(RankFileName, table); });
+    EXPECT_STREQ(e.what(), AccessRefusedText);
+    EXPECT_EQ(e.Code, EISDIR);
+    EXPECT_TRUE(QFileInfo(RankFileName).isDir());
+    EXPECT_EQ(DirEntries(), QStringList{RankFileName});
+}
+
+// ---- files that end early --------------------------------------------------------
+
+TEST(RankFile, FourByteFileFailsAtEndOfFile)
+{
+    ::Test::TScratchDir dir;
+    WriteFile(RankFileName, Mark);
+    TRanking table = OldTable();
+    const TInOutError e = Failure([&] { LoadRanking(RankFileName, table); });
+    EXPECT_STREQ(e.what(), EndOfFileText);
+    EXPECT_EQ(e.Code, TInOutError::EndOfFile);
+    EXPECT_EQ(table, OldTable());
+    EXPECT_EQ(ReadFile(RankFileName), Mark);
+    EXPECT_EQ(DirEntries(), QStringList{RankFileName});
+}
+
+TEST(RankFile, FileShorterThanTheMarkFailsAtEndOfFile)
+{
+    ::Test::TScratchDir dir;
+    for (const char* bytes : {"", "F2", "F2 03 00"}) {
+        WriteFile(RankFileName, Hex(bytes));
+        TRanking table = OldTable();
+        EXPECT_STREQ(Failure([&] { LoadRanking(RankFileName, table); }).what(), EndOfFileText)
+            << bytes;
+        EXPECT_EQ(table, OldTable()) << bytes;
+    }
+}
+
+TEST(RankFile, FileCutInsideAnIntegerKeepsTheRowsReadSoFar)
+{
+    ::Test::TScratchDir dir;
+    // Row 1 whole; row 2 has its time, a name of 3 of which 1 byte is there,
+    // and then half an integer.
+    WriteFile(RankFileName, Mark +
+                                Hex("64 00 00 00  01 00 00 00  41 00 00 00"
+                                    "01 00 00 00  42 00 00 00") +
+                                Hex("C8 00 00 00  03 00 00 00  43 00 00 00  44 00"));
+    TRanking table = OldTable();
+    EXPECT_STREQ(Failure([&] { LoadRanking(RankFileName, table); }).what(), EndOfFileText);
+
+    EXPECT_EQ(table[1], (TRankEntry{100, "A", "B"}));
+    EXPECT_EQ(table[2].Time, 200);
+    EXPECT_EQ(table[2].Name, QByteArray("C"));
+    EXPECT_EQ(table[2].Date, OldTable()[2].Date); // not reached
+    for (int32_t i = 3; i <= RankRows; ++i)
+        EXPECT_EQ(table[i], OldTable()[i]) << i;
+}
+
+TEST(RankFile, FileCutBetweenRowsKeepsTheRowsReadSoFar)
+{
+    ::Test::TScratchDir dir;
+    WriteFile(RankFileName, Mark + Hex("01 00 00 00  00 00 00 00  00 00 00 00") +
+                                Hex("02 00 00 00  01 00 00 00  4E 00 00 00  00 00 00 00") +
+                                Hex("03 00 00 00  00 00 00 00  00 00 00 00"));
+    TRanking table = OldTable();
+    EXPECT_STREQ(Failure([&] { LoadRanking(RankFileName, table); }).what(), EndOfFileText);
+    EXPECT_EQ(table[1], (TRankEntry{1, "", ""}));
+    EXPECT_EQ(table[2], (TRankEntry{2, "N", ""}));
+    EXPECT_EQ(table[3], (TRankEntry{3, "", ""}));
+    for (int32_t i = 4; i <= RankRows; ++i)
+        EXPECT_EQ(table[i], OldTable()[i]) << i;
+}
+
+TEST(RankFile, HugeLengthReadsWhatIsThereThenFailsAtEndOfFile)
+{
+    ::Test::TScratchDir dir;
+    // A name of 2^31 - 1 bytes in a file that holds two of them.
+    WriteFile(RankFileName, Mark + Hex("01 00 00 00  FF FF FF 7F  61 00 00 00  62 00 00 00"));
+    TRanking table = OldTable();
+    EXPECT_STREQ(Failure([&] { LoadRanking(RankFileName, table); }).what(), EndOfFileText);
+    EXPECT_EQ(table[1].Time, 1);
+    EXPECT_EQ(table[1].Name, QByteArray("ab"));
+    EXPECT_LT(table[1].Name.capacity(), 1024);
+    EXPECT_EQ(table[1].Date, OldTable()[1].Date);
+}
+
+TEST(RankFile, EndOfFileReachesTheErrorBox)
+{
+    ::Test::TScratchDir dir;
+    WriteFile(RankFileName, Mark + Hex("01 00"));
+    ::Test::TMessageRecorder recorder;
+    TRanking table;
+    Platform::Guarded([&] { LoadRanking(RankFileName, table); });
+    ASSERT_EQ(recorder.Messages.size(), 1u);
+    EXPECT_EQ(recorder.Messages[0].Caption, QStringLiteral("ぬぺぬぺ衰弱"));
+    EXPECT_EQ(recorder.Messages[0].Text, QString::fromUtf8(EndOfFileText));
+    EXPECT_EQ(recorder.Messages[0].Icon, Platform::TMsgIcon::Error);
+}
+
+// ---- saving ------------------------------------------------------------------------
+
+TEST(RankFile, SaveReplacesTheFileInOneStep)
+{
+    ::Test::TScratchDir dir;
+    // Another copy of the game has saved its result.
+    const QByteArray theirs =
+        Mark + Hex("10 27 00 00  01 00 00 00  54 00 00 00  00 00 00 00") + EmptyRows(9);
+    WriteFile(RankFileName, theirs);
+    TRanking table;
+    ASSERT_TRUE(LoadRanking(RankFileName, table));
+    ASSERT_EQ(table[1], (TRankEntry{10000, "T", ""}));
+
+    // Someone still has the old file open while this copy saves.
+    QFile reader(RankFileName);
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+    const int32_t row = FindRankRow(table, 9000);
+    ASSERT_EQ(row, 1);
+    InsertRankRow(table, row, {9000, "M", ""});
+    ASSERT_TRUE(SaveRanking(RankFileName, table));
+
+    // The open file is the old one, untouched: the new ranking came in by a
+    // rename, not by rewriting the old file in place.
+    EXPECT_EQ(reader.readAll(), theirs);
+    EXPECT_EQ(ReadFile(RankFileName),
+              Mark + Hex("28 23 00 00  01 00 00 00  4D 00 00 00  00 00 00 00") +
+                  Hex("10 27 00 00  01 00 00 00  54 00 00 00  00 00 00 00") + EmptyRows(8));
+    EXPECT_EQ(DirEntries(), QStringList{RankFileName});
+}
+
+TEST(RankFile, SaveKeepsTheOldFilesPermissions)
+{
+    ::Test::TScratchDir dir;
+    ASSERT_TRUE(SaveRanking(RankFileName, TRanking{}));
+    struct stat st {};
+    ASSERT_EQ(::stat("Rank.Dat", &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+
+    ASSERT_EQ(::chmod("Rank.Dat", 0600), 0);
+    ASSERT_TRUE(SaveRanking(RankFileName, OldTable()));
+    ASSERT_EQ(::stat("Rank.Dat", &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+}
+
+TEST(RankFile, SaveThroughALinkReplacesTheFileItLeadsTo)
+{
+    ::Test::TScratchDir dir;
+    ASSERT_TRUE(SaveRanking(QStringLiteral("real.dat"), TRanking{}));
+    ASSERT_TRUE(QFile::link(QStringLiteral("real.dat"), RankFileName));
+    TRanking table;
+    table[1] = {42, "L", ""};
+    ASSERT_TRUE(SaveRanking(RankFileName, table));
+    EXPECT_TRUE(QFileInfo(RankFileName).isSymLink());
+    EXPECT_EQ(ReadFile(QStringLiteral("real.dat")),
+              Mark + Hex("2A 00 00 00  01 00 00 00  4C 00 00 00  00 00 00 00") + EmptyRows(9));
+}
+
+TEST(RankFile, FullDiskReportsDiskFull)
+{
+    struct stat st {};
+    ASSERT_EQ(::stat("/dev/full", &st), 0);
+    ASSERT_TRUE(S_ISCHR(st.st_mode));
+    const TInOutError e = Failure([] { SaveRanking(QStringLiteral("/dev/full"), TRanking{}); });
+    EXPECT_STREQ(e.what(), DiskFullText);
+    EXPECT_EQ(e.Code, ENOSPC);
+    // Still the device: nothing was renamed over it.
+    ASSERT_EQ(::stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST(RankFile, SaveErrorsReachTheErrorBox)
+{
+    ::Test::TScratchDir dir;
+    ASSERT_TRUE(QDir().mkdir(RankFileName));
+    ::Test::TMessageRecorder recorder;
+    Platform::Guarded([] { SaveRanking(QStringLiteral("/dev/full"), TRanking{}); });
+    Platform::Guarded([] { SaveRanking(RankFileName, TRanking{}); });
+    ASSERT_EQ(recorder.Messages.size(), 2u);
+    for (const auto& message : recorder.Messages) {
+        EXPECT_EQ(message.Caption, QStringLiteral("ぬぺぬぺ衰弱"));
+        EXPECT_EQ(message.Icon, Platform::TMsgIcon::Error);
+    }
+    EXPECT_EQ(recorder.Messages[0].Text, QStringLiteral("ディスクがいっぱいです"));
+    EXPECT_EQ(recorder.Messages[1].Text, QStringLiteral("ファイルへのアクセスが拒否されました"));
+}
+
+TEST(RankFile, OtherErrorsNameTheirErrorNumber)
+{
+    ::Test::TScratchDir dir;
+    WriteFile(QStringLiteral("plain"), "x");
+    // A file where a directory should be.
+    TInOutError e = Failure([] { SaveRanking(QStringLiteral("plain/Rank.Dat"), TRanking{}); });
+    EXPECT_STREQ(e.what(), "I/O エラー (20)");
+    EXPECT_EQ(e.Code, ENOTDIR);
+    // A name longer than the file system allows.
+    e = Failure([] { SaveRanking(QString(300, QLatin1Char('r')), TRanking{}); });
+    EXPECT_STREQ(e.what(), "I/O エラー (36)");
+    EXPECT_EQ(ReadFile(QStringLiteral("plain")), QByteArray("x"));
+    EXPECT_EQ(DirEntries(), QStringList{QStringLiteral("plain")});
+}
+
+namespace {
+// Limits the size of files this process may write, with the signal that
+// would end it ignored, so that a write past the limit fails with EFBIG.
+// Not even root gets around it. Everything is put back on leaving.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes)
+    {
+        OldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        Active = ::getrlimit(RLIMIT_FSIZE, &Old) == 0;
+        rlimit limit = Old;
+        limit.rlim_cur = bytes;
+        Active = Active && ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~TFileSizeLimit()
+    {
+        if (Active)
+            ::setrlimit(RLIMIT_FSIZE, &Old);
+        std::signal(SIGXFSZ, OldHandler);
+    }
+    bool Active = false;
+
+private:
+    rlimit Old{};
+    void (*OldHandler)(int) = nullptr;
+};
+} // namespace
+
+TEST(RankFile, SaveFailingHalfwayLeavesTheOldFileUntouched)
+{
+    ::Test::TScratchDir dir;
+    const QByteArray old =
+        Mark + Hex("10 27 00 00  01 00 00 00  54 00 00 00  00 00 00 00") + EmptyRows(9);
+    WriteFile(RankFileName, old);
+
+    // Long names make the table far bigger than the limit, so the first write
+    // comes back short and the next one fails.
+    TRanking table;
+    for (int32_t i = 1; i <= RankRows; ++i)
+        table[i] = {i * 1000, QByteArray(2000, char(0x82)), "2024/01/01"};
+    ::Test::TMessageRecorder recorder;
+    {
+        TFileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.Active);
+        Platform::Guarded([&] { SaveRanking(RankFileName, table); });
+    }
+    ASSERT_EQ(recorder.Messages.size(), 1u);
+    EXPECT_EQ(recorder.Messages[0].Text, QStringLiteral("ディスクがいっぱいです"));
+    EXPECT_EQ(recorder.Messages[0].Icon, Platform::TMsgIcon::Error);
+    EXPECT_EQ(ReadFile(RankFileName), old);
+    EXPECT_EQ(DirEntries(), QStringList{RankFileName});
+
+    // With the limit gone the same table saves and loads back whole.
+    ASSERT_TRUE(SaveRanking(RankFileName, table));
+    EXPECT_EQ(ReadFile(RankFileName).size(), 4 + 10 * (12 + 4 * 2010));
+    TRanking loaded;
+    ASSERT_TRUE(LoadRanking(RankFileName, loaded));
+    EXPECT_EQ(loaded, table);
+}
+
+// ---- the ranking table ------------------------------------------------------------
+
+namespace {
+TRanking WithTimes(std::initializer_list<int32_t> times)
+{
+    TRanking table;
+    int32_t i = 1;
+    for (int32_t t : times)
+        table[i++].Time = t;
+    return table;
+}
+} // namespace
+
+TEST(RankTable, NewTimeFindsItsRow)
+{
+    const TRanking full = WithTimes({10, 20, 20, 30, 40, 50, 60, 70, 80, 90});
+    EXPECT_EQ(FindRankRow(TRanking{}, 12345), 1);
+    EXPECT_EQ(FindRankRow(full, 5), 1);
+    EXPECT_EQ(FindRankRow(full, 15), 2);
+    EXPECT_EQ(FindRankRow(full, 20), 4); // ties go behind the earlier results
+    EXPECT_EQ(FindRankRow(full, 89), 10);
+    EXPECT_EQ(FindRankRow(full, 90), 11);
+    EXPECT_EQ(FindRankRow(full, 1000), 11);
+}
+
+TEST(RankTable, SearchStopsAtTheFirstEmptyRow)
+{
+    // Rows after an empty row are never looked at, even a slower one.
+    const TRanking gap = WithTimes({10, 20, 0, 500, 600});
+    EXPECT_EQ(FindRankRow(gap, 100), 3);
+    EXPECT_EQ(FindRankRow(gap, 15), 2);
+    const TRanking nine = WithTimes({1, 2, 3, 4, 5, 6, 7, 8, 9});
+    EXPECT_EQ(FindRankRow(nine, 1000), 10);
+}
+
+TEST(RankTable, TimesCompareAsSignedNumbers)
+{
+    // A negative time from a damaged file counts as faster than any result.
+    const TRanking table = WithTimes({-1, 50});
+    EXPECT_EQ(FindRankRow(table, 30), 2);
+    EXPECT_EQ(FindRankRow(table, -5), 1);
+}
+
+TEST(RankTable, InsertShiftsTheRowsBelowDown)
+{
+    TRanking table;
+    for (int32_t i = 1; i <= RankRows; ++i)
+        table[i] = {i * 10, "n" + QByteArray::number(i), "d" + QByteArray::number(i)};
+    const TRanking before = table;
+    const TRankEntry entry{35, "new", "today"};
+
+    TRanking at4 = before;
+    InsertRankRow(at4, 4, entry);
+    for (int32_t i = 1; i <= 3; ++i)
+        EXPECT_EQ(at4[i], before[i]) << i;
+    EXPECT_EQ(at4[4], entry);
+    for (int32_t i = 5; i <= RankRows; ++i)
+        EXPECT_EQ(at4[i], before[i - 1]) << i; // the old row 10 is gone
+
+    TRanking at1 = before;
+    InsertRankRow(at1, 1, entry);
+    EXPECT_EQ(at1[1], entry);
+    for (int32_t i = 2; i <= RankRows; ++i)
+        EXPECT_EQ(at1[i], before[i - 1]) << i;
+
+    TRanking at10 = before;
+    InsertRankRow(at10, 10, entry);
+    for (int32_t i = 1; i <= 9; ++i)
+        EXPECT_EQ(at10[i], before[i]) << i;
+    EXPECT_EQ(at10[10], entry);
+
+    TRanking at11 = before;
+    InsertRankRow(at11, 11, entry);
+    EXPECT_EQ(at11, before);
+}

@@ -1,0 +1,346 @@
+// The ranking window and the ranking update at the end of a game, on the
+// real windows with "Rank.Dat" in a scratch directory.
+
+#include "TestSupport.h"
+#include "Main/RankFile.h"
+// Qt
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+// gtest
+#include <gtest/gtest.h>
+
+using namespace Test;
+
+namespace {
+
+class Ranking : public GameTest {
+protected:
+    QString RankFile() { return Dir.Path(QStringLiteral("Rank.Dat")); }
+
+    // Ten rows of 10, 20, ... 100 seconds named P1 .. P10.
+    static TRanking FullTable()
+    {
+        TRanking t;
+        for (int32_t i = 1; i <= 10; ++i)
+            t[i] = {i * 10000, "P" + QByteArray::number(i), "2001/05/23"};
+        return t;
+    }
+
+    TRanking ReadFile()
+    {
+        TRanking t;
+        EXPECT_TRUE(LoadRanking(RankFile(), t));
+        return t;
+    }
+
+    QByteArray FileBytes()
+    {
+        QFile f(RankFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    TForm3& Rank() { return *W->Rank; }
+    QString Text(QLabel* label) { return label->text(); }
+    QByteArray Today() { return Platform::ToCodePage(Platform::LocalDateText()); }
+
+    // Clicks the close button of the ranking window.
+    void CloseRanking() { QTest::mouseClick(&Rank(), Qt::LeftButton, {}, QPoint(466, 24)); }
+};
+
+TEST_F(Ranking, EmptyTableShowsOnlyHeadersNumbersAndTheCloseButton)
+{
+    Main().BtnRankClick();
+    EXPECT_TRUE(Rank().isVisible());
+    EXPECT_FALSE(Rank().Edit->isVisible());
+    EXPECT_EQ(Rank().size(), QSize(512, 307));
+    EXPECT_EQ(Text(Rank().Label17), QStringLiteral("ランキング"));
+    EXPECT_EQ(Text(Rank().LTime0), QStringLiteral("TIME"));
+    EXPECT_EQ(Text(Rank().LName0), QStringLiteral("NAME"));
+    EXPECT_EQ(Text(Rank().LDate0), QStringLiteral("DATE"));
+    const char* numbers[] = {"1st", "2nd", "3rd", "4th", "5th", "6th", "7th", "8th", "9th", "10th"};
+    for (int i = 1; i <= 10; ++i) {
+        EXPECT_EQ(Text(Rank().LNOs[size_t(i)]), QString::fromLatin1(numbers[i - 1]));
+        EXPECT_TRUE(Text(Rank().LTimes[size_t(i)]).isEmpty());
+        EXPECT_TRUE(Text(Rank().LNames[size_t(i)]).isEmpty());
+        EXPECT_TRUE(Text(Rank().LDates[size_t(i)]).isEmpty());
+    }
+    // Row numbers end at x 53, and 54 for the tenth.
+    EXPECT_EQ(Rank().LNOs[1]->geometry().right(), 52);
+    EXPECT_EQ(Rank().LNOs[10]->geometry(), QRect(10, 280, 44, 19));
+    // The close button shows the exit button's normal image.
+    const QImage shot = Rank().grab().toImage();
+    EXPECT_EQ(shot.pixelColor(450, 8), QColor(178, 167, 255));
+    EXPECT_EQ(shot.copy(450, 8, 33, 33),
+              Main().ImageList2->Image(0).toImage().convertToFormat(shot.format()));
+    EXPECT_FALSE(QFile::exists(RankFile())); // reading creates nothing
+}
+
+TEST_F(Ranking, RowTenPutsTheEditOnItsNameCell)
+{
+    Main().Ranking = FullTable();
+    Rank().ShowRanking(10);
+    EXPECT_TRUE(Rank().Edit->isVisible());
+    EXPECT_EQ(Rank().Edit->pos(), QPoint(168, 280));
+    EXPECT_EQ(Rank().Edit->size(), QSize(193, 21));
+    EXPECT_EQ(Rank().Edit->text(), QStringLiteral("NUPE"));
+    EXPECT_EQ(Text(Rank().LTimes[10]), QStringLiteral("01:40.0"));
+    EXPECT_TRUE(Text(Rank().LNames[10]).isEmpty());
+    EXPECT_EQ(Text(Rank().LDates[10]), QStringLiteral("2001/05/23"));
+    EXPECT_EQ(Text(Rank().LNames[9]), QStringLiteral("P9"));
+    EXPECT_EQ(Rank().LTimes[3]->pos(), QPoint(72, 112));
+    EXPECT_EQ(Rank().LDates[3]->pos(), QPoint(376, 112));
+}
+
+TEST_F(Ranking, CloseButtonPressMoveAndRelease)
+{
+    Main().BtnRankClick();
+    const QImage normal = Main().ImageList2->Image(0).toImage();
+    const QImage pressed = Main().ImageList2->Image(1).toImage();
+    auto shown = [&] {
+        return Rank().grab(QRect(450, 8, 33, 33)).toImage().convertToFormat(normal.format());
+    };
+
+    // Press on it, move off, release there: normal again, still open.
+    QTest::mousePress(&Rank(), Qt::LeftButton, {}, QPoint(460, 20));
+    EXPECT_TRUE(Rank().ClosePressed);
+    QTest::mouseMove(&Rank(), QPoint(300, 200));
+    QTest::mouseRelease(&Rank(), Qt::LeftButton, {}, QPoint(300, 200));
+    EXPECT_FALSE(Rank().ClosePressed);
+    EXPECT_TRUE(Rank().isVisible());
+    EXPECT_EQ(shown(), normal);
+
+    // Press elsewhere, release on the button: nothing.
+    QTest::mousePress(&Rank(), Qt::LeftButton, {}, QPoint(300, 200));
+    QTest::mouseRelease(&Rank(), Qt::LeftButton, {}, QPoint(460, 20));
+    EXPECT_TRUE(Rank().isVisible());
+
+    // Both corners belong to the button: press at one, release at the other.
+    QTest::mousePress(&Rank(), Qt::RightButton, {}, QPoint(483, 41));
+    EXPECT_NE(normal, pressed);
+    QTest::mouseRelease(&Rank(), Qt::RightButton, {}, QPoint(450, 8));
+    EXPECT_FALSE(Rank().isVisible());
+    EXPECT_FALSE(Main().RankWaiting);
+
+    // Just outside the hit area.
+    Main().BtnRankClick();
+    QTest::mouseClick(&Rank(), Qt::LeftButton, {}, QPoint(484, 20));
+    QTest::mouseClick(&Rank(), Qt::LeftButton, {}, QPoint(460, 42));
+    EXPECT_TRUE(Rank().isVisible());
+}
+
+TEST_F(Ranking, NameEditTakesTwentyCodePageBytesAndEnterCloses)
+{
+    Main().Ranking = FullTable();
+    Rank().ShowRanking(4);
+    QLineEdit* edit = Rank().Edit;
+    edit->clear();
+    TypeText(edit, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+    EXPECT_EQ(edit->text(), QStringLiteral("abcdefghijklmnopqrst"));
+    edit->clear();
+    TypeText(edit, QStringLiteral("ぬぺぬぺぬぺぬぺぬぺぬぺ")); // 12 double-byte characters
+    EXPECT_EQ(edit->text(), QStringLiteral("ぬぺぬぺぬぺぬぺぬぺ"));
+    edit->clear();
+    TypeText(edit, QStringLiteral("A😀B"));
+    EXPECT_EQ(edit->text(), QStringLiteral("AB")); // not in the code page
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_FALSE(Rank().isVisible());
+    EXPECT_EQ(Main().Ranking[4].Name, QByteArray("AB"));
+}
+
+TEST_F(Ranking, ArbitraryBytesFromTheFileAreShownDecoded)
+{
+    TRanking t;
+    t[1] = {5000, QByteArray("\x82\xca\x82\xd8\xff\x80\x82", 7), QByteArray("\x00\x01\x81", 3)};
+    t[2] = {6000, QByteArray(300, '\x82'), QByteArray()};
+    SaveRanking(RankFile(), t);
+    Main().BtnRankClick();
+    EXPECT_TRUE(Text(Rank().LNames[1]).startsWith(QStringLiteral("ぬぺ")));
+    EXPECT_EQ(Text(Rank().LTimes[2]), QStringLiteral("00:06.0"));
+}
+
+TEST_F(Ranking, FirstGameEverSavesOneEntryAndNineEmptyRows)
+{
+    bool editShown = false;
+    FinishGame(83456, [&] {
+        editShown = Rank().Edit->isVisible() && Rank().Edit->pos() == QPoint(168, 64);
+        EXPECT_EQ(Text(Rank().LTimes[1]), QStringLiteral("01:23.4"));
+        for (int i = 2; i <= 10; ++i)
+            EXPECT_TRUE(Text(Rank().LTimes[size_t(i)]).isEmpty());
+        EXPECT_TRUE(Main().RankWaiting);
+        EXPECT_FALSE(QFile::exists(RankFile()));
+        CloseRanking();
+    });
+    EXPECT_TRUE(editShown);
+    const TRanking saved = ReadFile();
+    EXPECT_EQ(saved[1], (TRankEntry{83456, "NUPE", Today()}));
+    for (int i = 2; i <= 10; ++i)
+        EXPECT_EQ(saved[i].Time, 0);
+    // Row 2 is empty but keeps the texts that the second read left in row 1
+    // before the insert moved them down; empty rows are saved as they stand.
+    const qsizetype entry = 12 + 4 * (4 + Today().size());
+    EXPECT_EQ(FileBytes().size(), 4 + entry + entry + 8 * 12);
+    EXPECT_TRUE(Messages.Messages.empty());
+}
+
+TEST_F(Ranking, TimeEqualToRowThreeBecomesRowFour)
+{
+    ASSERT_TRUE(SaveRanking(RankFile(), FullTable()));
+    FinishGame(30000, [&] {
+        EXPECT_EQ(Rank().EditRow, 4);
+        QLineEdit* edit = Rank().Edit;
+        edit->clear();
+        TypeText(edit, QStringLiteral("ぬぺ"));
+        CloseRanking();
+    });
+    const TRanking saved = ReadFile();
+    EXPECT_EQ(saved[3].Name, "P3");
+    EXPECT_EQ(saved[4], (TRankEntry{30000, "\x82\xca\x82\xd8", Today()}));
+    for (int i = 5; i <= 10; ++i)
+        EXPECT_EQ(saved[i].Name, "P" + QByteArray::number(i - 1));
+}
+
+TEST_F(Ranking, TimeNoBetterThanRowTenShowsNoEditAndSavesNothing)
+{
+    ASSERT_TRUE(SaveRanking(RankFile(), FullTable()));
+    const QByteArray before = FileBytes();
+    for (int32_t elapsed : {100000, 250000}) {
+        bool edit = true;
+        FinishGame(elapsed, [&] {
+            edit = Rank().Edit->isVisible();
+            EXPECT_EQ(Text(Rank().LNames[10]), QStringLiteral("P10"));
+            CloseRanking();
+        });
+        EXPECT_FALSE(edit);
+        EXPECT_EQ(FileBytes(), before);
+    }
+}
+
+TEST_F(Ranking, TimeBetterThanRowOneDropsTheOldRowTen)
+{
+    ASSERT_TRUE(SaveRanking(RankFile(), FullTable()));
+    FinishGame(9999, [&] { CloseRanking(); });
+    const TRanking saved = ReadFile();
+    EXPECT_EQ(saved[1].Time, 9999);
+    EXPECT_EQ(saved[2].Name, "P1");
+    EXPECT_EQ(saved[10].Name, "P9");
+}
+
+TEST_F(Ranking, ClearedNameIsSavedEmpty)
+{
+    FinishGame(5000, [&] {
+        Rank().Edit->clear();
+        CloseRanking();
+    });
+    EXPECT_EQ(ReadFile()[1], (TRankEntry{5000, "", Today()}));
+}
+
+TEST_F(Ranking, AnotherCopySavingMeanwhileKeepsBothResults)
+{
+    ASSERT_TRUE(SaveRanking(RankFile(), FullTable()));
+    FinishGame(45000, [&] {
+        EXPECT_EQ(Rank().EditRow, 5);
+        // The other copy saves a better time while our window is open.
+        TRanking other = FullTable();
+        InsertRankRow(other, 2, {15000, "OTHER", "2001/05/24"});
+        ASSERT_TRUE(SaveRanking(RankFile(), other));
+        CloseRanking();
+    });
+    const TRanking saved = ReadFile();
+    EXPECT_EQ(saved[2].Name, "OTHER");
+    EXPECT_EQ(saved[6], (TRankEntry{45000, "NUPE", Today()}));
+    EXPECT_EQ(saved[10].Name, "P8");
+}
+
+TEST_F(Ranking, ForeignFileIsAnEmptyTableAndGetsReplaced)
+{
+    QFile f(RankFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("\xF3\x03\x00\x00garbage", 11));
+    f.close();
+    FinishGame(7000, [&] {
+        EXPECT_EQ(Rank().EditRow, 1);
+        CloseRanking();
+    });
+    const TRanking saved = ReadFile();
+    EXPECT_EQ(saved[1].Time, 7000);
+    EXPECT_EQ(saved[2].Time, 0);
+}
+
+TEST_F(Ranking, ExitDuringTheWaitStillSavesTheResult)
+{
+    Main().show();
+    FinishGame(12000, [&] {
+        Main().BtnExitClick();
+        EXPECT_TRUE(Rank().isVisible());
+        EXPECT_FALSE(QFile::exists(RankFile()));
+        CloseRanking();
+    });
+    EXPECT_TRUE(Platform::TerminateRequested());
+    EXPECT_EQ(ReadFile()[1].Time, 12000);
+}
+
+TEST_F(Ranking, RestartDuringTheWaitDealsAtOnceAndAgainAfterwards)
+{
+    uint32_t seedAfterRestart = 0;
+    FinishGame(12000, [&] {
+        Main().BtnReStartClick();
+        for (int32_t n = 1; n <= 45; ++n)
+            EXPECT_EQ(Shown(n), 0);
+        seedAfterRestart = GameRandom().Seed;
+        TypeText(Rank().Edit, QStringLiteral("X"));
+        CloseRanking();
+    });
+    EXPECT_NE(GameRandom().Seed, seedAfterRestart); // dealt once more
+    EXPECT_EQ(ReadFile()[1].Name, "NUPEX");
+}
+
+TEST_F(Ranking, RankingButtonDuringTheWaitKeepsThePendingEntry)
+{
+    FinishGame(12000, [&] {
+        TypeText(Rank().Edit, QStringLiteral("Y"));
+        Main().BtnRankClick();
+        EXPECT_TRUE(Rank().Edit->isVisible());
+        EXPECT_EQ(Rank().Edit->text(), QStringLiteral("NUPEY"));
+        CloseRanking();
+    });
+    EXPECT_EQ(ReadFile()[1].Name, "NUPEY");
+}
+
+TEST_F(Ranking, SaveErrorStopsTheGameEndAndIsShown)
+{
+    QDir().mkdir(QStringLiteral("Rank.Dat")); // a directory in the way
+    FinishGame(12000, [&] { CloseRanking(); });
+    ASSERT_EQ(Messages.Messages.size(), 1u);
+    EXPECT_EQ(Messages.Messages[0].Text, QStringLiteral("ファイルへのアクセスが拒否されました"));
+    EXPECT_EQ(Messages.Messages[0].Caption, QStringLiteral("ぬぺぬぺ衰弱"));
+    EXPECT_EQ(Messages.Messages[0].Icon, Platform::TMsgIcon::Error);
+    // No new deal: the finished board stays, the clock stopped.
+    EXPECT_EQ(Main().PairsFound, 22);
+    EXPECT_NE(Main().FirstCard, -1);
+    EXPECT_FALSE(Main().Timer1->isActive());
+    // The restart command deals again.
+    Main().BtnReStartClick();
+    EXPECT_EQ(Main().PairsFound, 0);
+}
+
+TEST_F(Ranking, TruncatedFileStopsBeforeTheWindowOpens)
+{
+    QFile f(RankFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("\xF2\x03\x00\x00", 4));
+    f.close();
+    bool windowOpened = false;
+    FinishGame(12000, [&] { windowOpened = Rank().isVisible(); });
+    EXPECT_FALSE(windowOpened);
+    ASSERT_EQ(Messages.Messages.size(), 1u);
+    EXPECT_EQ(Messages.Messages[0].Text, QStringLiteral("ファイルの末尾以降を読み込みました"));
+    EXPECT_EQ(Main().PairsFound, 22);
+    // The ranking command reports the same and opens nothing.
+    Platform::Guarded([&] { Main().BtnRankClick(); });
+    ASSERT_EQ(Messages.Messages.size(), 2u);
+    EXPECT_EQ(Messages.Messages[1].Text, QStringLiteral("ファイルの末尾以降を読み込みました"));
+    EXPECT_FALSE(Rank().isVisible());
+}
+
+} // namespace
