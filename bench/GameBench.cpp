@@ -2,6 +2,7 @@
 // dealing, and redrawing the whole board.
 
 #include "Main/CardStrip.h"
+#include "Main/RankFile.h"
 #include "Main/Main.h"
 #include "Main/Random.h"
 #include "Platform/Platform.h"
@@ -9,6 +10,7 @@
 #include "StopForm/StopForm.h"
 // Qt
 #include <QDir>
+#include <QTemporaryDir>
 // benchmark
 #include <benchmark/benchmark.h>
 // std
@@ -68,6 +70,36 @@ void BM_DrawBoard(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DrawBoard)->Unit(benchmark::kMicrosecond);
+
+// A full table with the longest names the edit takes.
+TRanking FullRanking()
+{
+    TRanking table;
+    for (int32_t i = 1; i <= RankRows; ++i)
+        table[i] = {i * 61234, QByteArray(20, char(0x82)), QByteArray("2026/12/08")};
+    return table;
+}
+
+void BM_SaveRanking(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(RankFileName);
+    const TRanking table = FullRanking();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SaveRanking(path, table));
+}
+BENCHMARK(BM_SaveRanking)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadRanking(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(RankFileName);
+    SaveRanking(path, FullRanking());
+    TRanking table;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadRanking(path, table));
+}
+BENCHMARK(BM_LoadRanking)->Unit(benchmark::kMicrosecond);
 
 double ProcessCpuMs()
 {
