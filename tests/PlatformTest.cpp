@@ -96,7 +96,8 @@ TEST(Platform, WaitUntilSleepsUntilItsConditionHolds)
 
 TEST(Platform, CodePageTextIsShiftJisAsWindowsWritesIt)
 {
-    EXPECT_EQ(Platform::ToCodePage(QStringLiteral("ぬぺAB")), QByteArray("\x82\xca\x82\xd8" "AB"));
+    EXPECT_EQ(Platform::ToCodePage(QStringLiteral("ぬぺAB")), QByteArray("\x82\xca\x82\xd8"
+                                                                         "AB"));
     // Windows' extensions to the code page, such as the circled digits.
     EXPECT_EQ(Platform::ToCodePage(QStringLiteral("①")), QByteArray("\x87\x40"));
     EXPECT_EQ(Platform::FromCodePage(QByteArray("\x82\xca\x82\xd8")), QStringLiteral("ぬぺ"));
@@ -115,7 +116,8 @@ TEST(Platform, ExeDirEndsInExactlyOneSeparator)
     const QString dir = Platform::ExeDir();
     EXPECT_TRUE(dir.endsWith(QDir::separator()));
     EXPECT_FALSE(dir.endsWith(QString(2, QDir::separator())));
-    EXPECT_TRUE(QFileInfo(dir + QFileInfo(QCoreApplication::applicationFilePath()).fileName()).isFile());
+    EXPECT_TRUE(
+        QFileInfo(dir + QFileInfo(QCoreApplication::applicationFilePath()).fileName()).isFile());
 }
 
 TEST(Platform, LocalDateIsYearMonthDayWithTheLocaleSeparator)
@@ -124,7 +126,8 @@ TEST(Platform, LocalDateIsYearMonthDayWithTheLocaleSeparator)
     ASSERT_EQ(sep.size(), 1);
     const QDate today = QDate::currentDate();
     const QString text = Platform::LocalDateText();
-    EXPECT_EQ(text, today.toString(QStringLiteral("yyyy")) + sep + today.toString(QStringLiteral("MM")) +
-                        sep + today.toString(QStringLiteral("dd")));
+    EXPECT_EQ(text, today.toString(QStringLiteral("yyyy")) + sep +
+                        today.toString(QStringLiteral("MM")) + sep +
+                        today.toString(QStringLiteral("dd")));
     EXPECT_EQ(text.size(), 10);
 }

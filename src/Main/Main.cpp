@@ -1,6 +1,7 @@
 #include "Main/Main.h"
 
 #include "Main/CardStrip.h"
+#include "Main/Look.h"
 #include "Main/TimeFormat.h"
 #include "Platform/Platform.h"
 #include "Rank/Rank.h"
@@ -21,7 +22,6 @@
 TForm1* Form1 = nullptr;
 
 namespace {
-const QColor WindowColour(178, 167, 255);
 const QColor ClockColour(0, 255, 0);
 constexpr QRgb BoardColour = qRgb(255, 0, 0);
 constexpr int CaptionHeight = 37;
@@ -31,14 +31,6 @@ constexpr int PenaltyPauseMs = 2000;
 constexpr int MismatchMs = 400;
 constexpr int ExitPauseMs = 10;
 const QString ClockPrefix = QStringLiteral("TIME= ");
-
-void SetBackground(QWidget* w, const QColor& colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
 } // namespace
 
 // ---- TBoardImage ------------------------------------------------------------
@@ -107,29 +99,18 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
     setWindowTitle(Platform::AppTitle);
 
     // The layout's design values; FormCreate and the window fit adjust them.
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(Look::PGothic(12));
     resize(796, 459);
 
     LblTime = new QLabel(this);
-    QFont clockFont;
-    clockFont.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")});
-    clockFont.setStyleHint(QFont::Monospace);
-    clockFont.setFixedPitch(true);
-    clockFont.setBold(true);
-    clockFont.setPixelSize(19);
-    LblTime->setFont(clockFont);
-    QPalette clockPalette = LblTime->palette();
-    clockPalette.setColor(QPalette::WindowText, ClockColour);
-    LblTime->setPalette(clockPalette);
+    LblTime->setFont(Look::Gothic(19, true));
+    Look::SetTextColour(LblTime, ClockColour);
     LblTime->move(224, 8);
 
     ScrollArea = new QScrollArea(this);
     ScrollArea->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     ScrollArea->setWidgetResizable(false);
-    SetBackground(ScrollArea->viewport(), QColor(BoardColour));
+    Look::SetBackground(ScrollArea->viewport(), QColor(BoardColour));
     ScrollArea->setGeometry(0, 40, 796, 419);
 
     ImgArea = new TBoardImage;
@@ -161,8 +142,8 @@ void TForm1::FormCreate()
     GameRandom().Randomize();
     Dragging = false;
     Closing = false;
-    SetBackground(this, WindowColour);
-    SetBackground(LblTime, WindowColour);
+    Look::SetBackground(this, Look::WindowColour);
+    Look::SetBackground(LblTime, Look::WindowColour);
     PressedButton = -1;
     HintButton = -1;
 
@@ -219,8 +200,7 @@ void TForm1::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!Centred) {
         Centred = true;
-        if (const QScreen* s = screen())
-            move(s->geometry().center() - rect().center());
+        Look::CentreOnScreen(this);
     }
 }
 

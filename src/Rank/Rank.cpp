@@ -1,38 +1,25 @@
 #include "Rank/Rank.h"
 
+#include "Main/Look.h"
 #include "Main/Main.h"
 #include "Main/TimeFormat.h"
 #include "Platform/Platform.h"
 // Qt
-#include <QGuiApplication>
 #include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QValidator>
 
 TForm3* Form3 = nullptr;
 
 namespace {
-const QColor WindowColour(178, 167, 255);
 const QColor HeaderColour(40, 60, 230);
 const QColor RowColour(255, 255, 0);
 constexpr int RowTop = 64, RowPitch = 24, RowHeight = 19;
 constexpr int NameBytes = 20;
 const QString DefaultName = QStringLiteral("NUPE");
-
-QFont GothicFont(int pixels, bool bold)
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")});
-    f.setStyleHint(QFont::Monospace);
-    f.setFixedPitch(true);
-    f.setBold(bold);
-    f.setPixelSize(pixels);
-    return f;
-}
 
 // Names are kept in the ranking file's code page: the edit takes only what
 // that code page can hold, and at most 20 of its bytes, so that a saved
@@ -53,9 +40,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QFon
 {
     auto* label = new QLabel(text, parent);
     label->setFont(font);
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
+    Look::SetTextColour(label, colour);
     label->move(x, y);
     label->resize(label->sizeHint().width(), RowHeight);
     return label;
@@ -75,7 +60,7 @@ TForm3::TForm3(QWidget* parent)
     setWindowTitle(QStringLiteral("Form3"));
     setFixedSize(512, 307);
 
-    const QFont header = GothicFont(19, true);
+    const QFont header = Look::Gothic(19, true);
     LTime0 = MakeLabel(this, QStringLiteral("TIME"), 72, 40, header, Qt::darkBlue);
     LName0 = MakeLabel(this, QStringLiteral("NAME"), 168, 40, header, Qt::darkBlue);
     LDate0 = MakeLabel(this, QStringLiteral("DATE"), 376, 40, header, Qt::darkBlue);
@@ -93,16 +78,13 @@ TForm3::TForm3(QWidget* parent)
         LNames[size_t(n)] = MakeLabel(this, QStringLiteral("NAME"), 168, y, header, RowColour);
         LDates[size_t(n)] = MakeLabel(this, QStringLiteral("DATE"), 376, y, header, RowColour);
     }
-    QFont title = GothicFont(24, true);
+    QFont title = Look::Gothic(24, true);
     title.setItalic(true);
     Label17 = MakeLabel(this, QStringLiteral("ランキング"), 176, 8, title, Qt::white);
     Label17->resize(125, 24);
 
     Edit = new QLineEdit(DefaultName, this);
-    QFont editFont;
-    editFont.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
-    editFont.setPixelSize(13);
-    Edit->setFont(editFont);
+    Edit->setFont(Look::PGothic(13));
     QPalette ep = Edit->palette();
     ep.setColor(QPalette::Base, Qt::white);
     ep.setColor(QPalette::Text, Qt::black);
@@ -125,20 +107,11 @@ TForm3::~TForm3()
 void TForm3::FormCreate()
 {
     ClosePressed = false;
-    QPalette p = palette();
-    p.setColor(QPalette::Window, WindowColour);
-    setPalette(p);
-    setAutoFillBackground(true);
-    for (QLabel* label : {LTime0, LName0, LDate0}) {
-        QPalette lp = label->palette();
-        lp.setColor(QPalette::WindowText, HeaderColour);
-        label->setPalette(lp);
-    }
-    for (int n = 1; n <= 10; ++n) {
-        QPalette lp = LNOs[size_t(n)]->palette();
-        lp.setColor(QPalette::WindowText, HeaderColour);
-        LNOs[size_t(n)]->setPalette(lp);
-    }
+    Look::SetBackground(this, Look::WindowColour);
+    for (QLabel* label : {LTime0, LName0, LDate0})
+        Look::SetTextColour(label, HeaderColour);
+    for (int n = 1; n <= 10; ++n)
+        Look::SetTextColour(LNOs[size_t(n)], HeaderColour);
 }
 
 void TForm3::ShowRanking(int32_t Row)
@@ -159,8 +132,7 @@ void TForm3::ShowRanking(int32_t Row)
         SetRowText(name, QString());
         Edit->move(name->pos());
     }
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        move(s->geometry().center() - rect().center());
+    Look::CentreOnScreen(this);
     show();
     raise();
     activateWindow();

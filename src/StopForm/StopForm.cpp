@@ -1,11 +1,10 @@
 #include "StopForm/StopForm.h"
 
+#include "Main/Look.h"
 // Qt
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QProgressBar>
-#include <QScreen>
 // std
 #include <algorithm>
 
@@ -22,10 +21,7 @@ TForm2::TForm2(QWidget* parent)
     Form2 = this;
     setWindowTitle(QStringLiteral("Form2"));
     setFixedSize(319, 238);
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(Look::PGothic(12));
 
     // The picture is 320 x 240 and shown unscaled from the top-left corner,
     // so its last column and last two rows lie outside the window.
@@ -35,14 +31,9 @@ TForm2::TForm2(QWidget* parent)
     Image1->setPixmap(QPixmap(QStringLiteral(":/penalty.bmp")));
 
     Label1 = new QLabel(QStringLiteral("ペナルティ"), this);
-    QFont labelFont = font;
-    labelFont.setPixelSize(13);
-    Label1->setFont(labelFont);
-    QPalette p = Label1->palette();
-    p.setColor(QPalette::Window, Qt::white);
-    p.setColor(QPalette::WindowText, Qt::black);
-    Label1->setPalette(p);
-    Label1->setAutoFillBackground(true);
+    Label1->setFont(Look::PGothic(13));
+    Look::SetTextColour(Label1, Qt::black);
+    Look::SetBackground(Label1, Qt::white);
     Label1->move(8, 6);
     Label1->resize(Label1->sizeHint().width(), 13);
 
@@ -68,8 +59,7 @@ void TForm2::SetBarPosition(int ms)
 
 void TForm2::ShowPenalty()
 {
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        move(s->geometry().center() - rect().center());
+    Look::CentreOnScreen(this);
     show();
     raise();
 }

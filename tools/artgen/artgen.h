@@ -47,37 +47,37 @@ private:
 // Paints `draw` into an image `factor` times larger than `size` (the painter
 // is already scaled, so `draw` works in output pixels) and shrinks the result
 // with a box filter.  Gives clean antialiasing for small pictures.
-QImage renderSupersampled(QSize size, int factor, const QColor &ground,
-                          const std::function<void(QPainter &)> &draw);
+QImage renderSupersampled(QSize size, int factor, const QColor& ground,
+                          const std::function<void(QPainter&)>& draw);
 
 // Box-filter shrink by an integer factor (premultiplied ARGB in and out).
-QImage shrink(const QImage &src, int factor);
+QImage shrink(const QImage& src, int factor);
 
 // Colour reduction.  Picks at most `count` colours for the opaque pixels of
 // `img` (variance-based median cut followed by a few k-means rounds).
-QVector<QRgb> choosePalette(const QImage &img, int count);
+QVector<QRgb> choosePalette(const QImage& img, int count);
 
 // Maps `img` onto `palette`.  With `dither` > 0, Floyd-Steinberg error
 // diffusion of that strength is used.  Pixels with alpha < 128 get index
 // `transparentIndex` if it is >= 0.
-QImage mapToPalette(const QImage &img, const QVector<QRgb> &palette, double dither,
+QImage mapToPalette(const QImage& img, const QVector<QRgb>& palette, double dither,
                     int transparentIndex = -1);
 
 // Baseline JPEG through libjpeg, RGB -> YCbCr, 4:4:4 sampling.
-bool writeJpeg(const QImage &img, const QString &path, int quality, QString *error);
+bool writeJpeg(const QImage& img, const QString& path, int quality, QString* error);
 
 // Uncompressed 8-bit palette BMP (BI_RGB, 256-entry colour table).
-bool writeBmp8(const QImage &indexed, const QString &path, QString *error);
+bool writeBmp8(const QImage& indexed, const QString& path, QString* error);
 
 // Colour helpers.
-QColor mix(const QColor &a, const QColor &b, double t);
-QColor scaled(const QColor &c, double f);
+QColor mix(const QColor& a, const QColor& b, double t);
+QColor scaled(const QColor& c, double f);
 
 // --- the pictures -----------------------------------------------------------
 
 // Card strip: 32 pictures of 100 x 80 side by side (back, penalty, 30 faces).
 // Returns a null image and fills `error` if the emoji font is unusable.
-QImage drawCardStrip(QString *error);
+QImage drawCardStrip(QString* error);
 
 // The penalty window's picture, 320 x 240, full colour (reduced by the caller).
 QImage drawPenaltyPicture();

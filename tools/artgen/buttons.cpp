@@ -22,7 +22,7 @@ constexpr double Radius = 15.5; // 31 pixels across, 1-pixel margin
 
 enum class Symbol { Exit, Restart, Ranking, Minimise };
 
-void paintDisc(QPainter &p, bool pressed)
+void paintDisc(QPainter& p, bool pressed)
 {
     QPainterPath disc;
     disc.addEllipse(Centre, Radius, Radius);
@@ -96,7 +96,7 @@ QPainterPath arrowHead(QPointF tip, QPointF dir, double length, double halfWidth
 
 // Paints a symbol in one colour.  Each symbol is a stroked line part plus a
 // filled part (arrow heads).
-void paintSymbolShape(QPainter &p, Symbol symbol, const QColor &colour)
+void paintSymbolShape(QPainter& p, Symbol symbol, const QColor& colour)
 {
     QPainterPath line, fill;
     double width = 3.0;
@@ -147,7 +147,7 @@ void paintSymbolShape(QPainter &p, Symbol symbol, const QColor &colour)
     }
 }
 
-void paintSymbol(QPainter &p, Symbol symbol, QColor colour, bool pressed)
+void paintSymbol(QPainter& p, Symbol symbol, QColor colour, bool pressed)
 {
     if (pressed)
         colour = scaled(colour, 0.75);
@@ -159,9 +159,9 @@ void paintSymbol(QPainter &p, Symbol symbol, QColor colour, bool pressed)
     paintSymbolShape(p, symbol, colour);
 }
 
-QImage renderButton(Symbol symbol, const QColor &colour, bool pressed)
+QImage renderButton(Symbol symbol, const QColor& colour, bool pressed)
 {
-    return renderSupersampled(QSize(Cell, Cell), Supersample, WindowColour, [&](QPainter &p) {
+    return renderSupersampled(QSize(Cell, Cell), Supersample, WindowColour, [&](QPainter& p) {
         paintDisc(p, pressed);
         paintSymbol(p, symbol, colour, pressed);
     });
@@ -186,7 +186,7 @@ QImage drawButtonSheet()
     sheet.fill(WindowColour);
     QPainter p(&sheet);
     for (int i = 0; i < 8; ++i) {
-        const Button &b = buttons[i / 2];
+        const Button& b = buttons[i / 2];
         const bool pressed = (i % 2) == 1;
         p.drawImage((i % 4) * Cell, (i / 4) * Cell, renderButton(b.symbol, b.colour, pressed));
     }

@@ -26,7 +26,7 @@ const QRectF PanelRect(3.5, 3.5, 93.0, 73.0);
 constexpr double PanelRadius = 7.0;
 
 struct Face {
-    const char32_t *emoji;
+    const char32_t* emoji;
     QColor ground;
 };
 
@@ -65,9 +65,12 @@ const Face Faces[30] = {
     {U"\U0001F9A5", QColor(235, 200, 250)},       // sloth on orchid
 };
 
-QColor lighter(const QColor &c, double t) { return mix(c, QColor(255, 255, 255), t); }
+QColor lighter(const QColor& c, double t)
+{
+    return mix(c, QColor(255, 255, 255), t);
+}
 
-void paintStock(QPainter &p)
+void paintStock(QPainter& p)
 {
     p.fillRect(QRectF(0, 0, CardW, CardH), Stock);
     p.setPen(QPen(StockEdge, 1.0));
@@ -85,7 +88,7 @@ QPainterPath panelPath(double inset = 0.0)
 
 // Renders one emoji at the font's native bitmap size and crops it to the
 // glyph's visible pixels, so every animal can be fitted to the same box.
-QImage renderEmoji(const QString &text)
+QImage renderEmoji(const QString& text)
 {
     QFont font(QStringLiteral("Noto Color Emoji"));
     font.setPixelSize(109); // the size the colour bitmaps are made for
@@ -100,7 +103,7 @@ QImage renderEmoji(const QString &text)
     }
     int left = canvas.width(), right = -1, top = canvas.height(), bottom = -1;
     for (int y = 0; y < canvas.height(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(canvas.constScanLine(y));
+        const auto* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
         for (int x = 0; x < canvas.width(); ++x) {
             if (qAlpha(row[x]) > 8) {
                 left = std::min(left, x);
@@ -117,12 +120,12 @@ QImage renderEmoji(const QString &text)
 
 // True if the glyph came out as a colour picture.  Glyphs are drawn with a
 // pure green pen: a monochrome fallback glyph would come out in that colour.
-bool isColourful(const QImage &img)
+bool isColourful(const QImage& img)
 {
     int opaque = 0, penColoured = 0;
     QList<QRgb> seen;
     for (int y = 0; y < img.height(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
         for (int x = 0; x < img.width(); ++x) {
             const QRgb c = qUnpremultiply(row[x]);
             if (qAlpha(c) < 250)
@@ -137,7 +140,7 @@ bool isColourful(const QImage &img)
     return opaque > 0 && penColoured * 2 < opaque && seen.size() >= 16;
 }
 
-void paintFace(QPainter &p, const QImage &animal, const QColor &ground)
+void paintFace(QPainter& p, const QImage& animal, const QColor& ground)
 {
     paintStock(p);
 
@@ -173,7 +176,7 @@ void paintFace(QPainter &p, const QImage &animal, const QColor &ground)
     p.drawImage(target, animal);
 }
 
-void paintBack(QPainter &p)
+void paintBack(QPainter& p)
 {
     paintStock(p);
 
@@ -233,7 +236,7 @@ void paintBack(QPainter &p)
     p.drawPath(diamond(50, 40, 4, 4));
 }
 
-void paintPenaltyCard(QPainter &p)
+void paintPenaltyCard(QPainter& p)
 {
     paintStock(p);
 
@@ -291,14 +294,14 @@ void paintPenaltyCard(QPainter &p)
     p.drawLine(QPointF(59, 31), QPointF(41, 49));
 }
 
-QImage renderCard(const std::function<void(QPainter &)> &paint)
+QImage renderCard(const std::function<void(QPainter&)>& paint)
 {
     return renderSupersampled(QSize(CardW, CardH), Supersample, Stock, paint);
 }
 
 } // namespace
 
-QImage drawCardStrip(QString *error)
+QImage drawCardStrip(QString* error)
 {
     QImage strip(CardW * CardCount, CardH, QImage::Format_RGB32);
     strip.fill(Stock);
@@ -311,13 +314,14 @@ QImage drawCardStrip(QString *error)
         const QString text = QString::fromUcs4(Faces[i].emoji);
         const QImage animal = renderEmoji(text);
         if (animal.isNull() || !isColourful(animal)) {
-            *error = QStringLiteral("emoji %1 did not render in colour; is fonts-noto-color-emoji installed?")
+            *error = QStringLiteral(
+                         "emoji %1 did not render in colour; is fonts-noto-color-emoji installed?")
                          .arg(QString::number(text.toUcs4().value(0), 16));
             return QImage();
         }
         const QColor ground = Faces[i].ground;
         p.drawImage(CardW * (i + 2), 0,
-                    renderCard([&](QPainter &cp) { paintFace(cp, animal, ground); }));
+                    renderCard([&](QPainter& cp) { paintFace(cp, animal, ground); }));
     }
     return strip;
 }

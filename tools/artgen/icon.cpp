@@ -12,7 +12,7 @@
 namespace artgen {
 namespace {
 
-void paintHead(QPainter &p, double lineWidth)
+void paintHead(QPainter& p, double lineWidth)
 {
     const QColor outline(58, 58, 68);
 
@@ -78,7 +78,7 @@ void paintHead(QPainter &p, double lineWidth)
     p.drawLine(QPointF(190, 142), QPointF(244, 132));
 }
 
-void paintGlyph(QPainter &p, double pixelSize, double outline, QPointF bottomRight)
+void paintGlyph(QPainter& p, double pixelSize, double outline, QPointF bottomRight)
 {
     QFont font(QStringList{QStringLiteral("IPAGothic")});
     font.setPixelSize(int(pixelSize));
@@ -101,7 +101,7 @@ void paintGlyph(QPainter &p, double pixelSize, double outline, QPointF bottomRig
 QImage drawIcon(int size)
 {
     if (size >= 64) {
-        return renderSupersampled(QSize(size, size), 2, Qt::transparent, [size](QPainter &p) {
+        return renderSupersampled(QSize(size, size), 2, Qt::transparent, [size](QPainter& p) {
             p.scale(size / 256.0, size / 256.0);
             paintHead(p, 6);
             paintGlyph(p, 136, 18, QPointF(250, 250));
@@ -110,7 +110,7 @@ QImage drawIcon(int size)
 
     // Small icon: bolder outlines, and the glyph laid out at the final pixel
     // size so that its strokes land on whole pixels.
-    QImage icon = renderSupersampled(QSize(size, size), 8, Qt::transparent, [size](QPainter &p) {
+    QImage icon = renderSupersampled(QSize(size, size), 8, Qt::transparent, [size](QPainter& p) {
         p.scale(size / 256.0, size / 256.0);
         paintHead(p, 11);
     });

@@ -17,7 +17,7 @@
 
 namespace {
 
-int fail(const QString &message)
+int fail(const QString& message)
 {
     std::fprintf(stderr, "artgen: %s\n", qPrintable(message));
     return 1;
@@ -25,17 +25,17 @@ int fail(const QString &message)
 
 // Makes sure a font family is available, loading it from its usual Debian
 // location if fontconfig does not list it.
-bool ensureFamily(const QString &family, const QString &fallbackFile)
+bool ensureFamily(const QString& family, const QString& fallbackFile)
 {
     if (QFontDatabase::families().contains(family))
         return true;
-    return QFontDatabase::addApplicationFont(fallbackFile) >= 0
-        && QFontDatabase::families().contains(family);
+    return QFontDatabase::addApplicationFont(fallbackFile) >= 0 &&
+           QFontDatabase::families().contains(family);
 }
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     // No window is ever shown; run without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -52,7 +52,8 @@ int main(int argc, char **argv)
 
     if (!ensureFamily(QStringLiteral("Noto Color Emoji"),
                       QStringLiteral("/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf")))
-        return fail(QStringLiteral("font \"Noto Color Emoji\" not found (Debian: fonts-noto-color-emoji)"));
+        return fail(
+            QStringLiteral("font \"Noto Color Emoji\" not found (Debian: fonts-noto-color-emoji)"));
     if (!ensureFamily(QStringLiteral("IPAGothic"),
                       QStringLiteral("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf")))
         return fail(QStringLiteral("font \"IPAGothic\" not found (Debian: fonts-ipafont-gothic)"));

@@ -21,14 +21,20 @@ constexpr int W = 320;
 constexpr int H = 240;
 constexpr int SS = 2; // supersampling factor
 
-QPointF polar(double angleRad, double length) { return {std::cos(angleRad) * length, std::sin(angleRad) * length}; }
+QPointF polar(double angleRad, double length)
+{
+    return {std::cos(angleRad) * length, std::sin(angleRad) * length};
+}
 
 // --- floor -------------------------------------------------------------------
 
 // Plank boundaries lean slightly so the floor does not look like a table.
-double seamY(double y0, double x) { return y0 + 0.07 * (x - 160.0); }
+double seamY(double y0, double x)
+{
+    return y0 + 0.07 * (x - 160.0);
+}
 
-void paintFloor(QPainter &p, Rng &rng)
+void paintFloor(QPainter& p, Rng& rng)
 {
     const double seams[] = {-16, 18, 56, 100, 150, 206, 270};
     const QColor plankColours[] = {QColor(84, 52, 30), QColor(70, 42, 24), QColor(92, 58, 33),
@@ -61,12 +67,13 @@ void paintFloor(QPainter &p, Rng &rng)
             const double freq = rng.range(0.008, 0.03);
             const double phase = rng.range(0, 2 * M_PI);
             const bool dark = rng.unit() < 0.6;
-            QColor c = dark ? scaled(base, rng.range(0.55, 0.8)) : scaled(base, rng.range(1.15, 1.45));
+            QColor c =
+                dark ? scaled(base, rng.range(0.55, 0.8)) : scaled(base, rng.range(1.15, 1.45));
             c.setAlpha(int(rng.range(50, 130)));
             QPainterPath grain;
             for (double x = -10; x <= W + 10; x += 4) {
-                const QPointF pt(x, seamY(y0, x) + amp * std::sin(x * freq + phase)
-                                        + 0.6 * std::sin(x * freq * 3.7 + phase * 2));
+                const QPointF pt(x, seamY(y0, x) + amp * std::sin(x * freq + phase) +
+                                        0.6 * std::sin(x * freq * 3.7 + phase * 2));
                 if (x == -10)
                     grain.moveTo(pt);
                 else
@@ -117,14 +124,14 @@ QPainterPath headPath()
 {
     QPainterPath path;
     path.moveTo(-12, 176);
-    path.cubicTo(0, 136, 36, 112, 74, 106);       // shoulder
-    path.cubicTo(96, 103, 106, 96, 116, 80);      // nape of the neck
-    path.cubicTo(138, 50, 178, 40, 216, 50);      // crown
-    path.cubicTo(250, 60, 270, 88, 279, 112);     // forehead and bridge of the snout
-    path.cubicTo(285, 124, 294, 134, 293, 146);   // tip of the snout
-    path.cubicTo(292, 158, 283, 166, 272, 168);   // upper lip
-    path.cubicTo(268, 188, 246, 206, 216, 212);   // full cheek and chin
-    path.cubicTo(192, 218, 172, 230, 162, 252);   // throat
+    path.cubicTo(0, 136, 36, 112, 74, 106);     // shoulder
+    path.cubicTo(96, 103, 106, 96, 116, 80);    // nape of the neck
+    path.cubicTo(138, 50, 178, 40, 216, 50);    // crown
+    path.cubicTo(250, 60, 270, 88, 279, 112);   // forehead and bridge of the snout
+    path.cubicTo(285, 124, 294, 134, 293, 146); // tip of the snout
+    path.cubicTo(292, 158, 283, 166, 272, 168); // upper lip
+    path.cubicTo(268, 188, 246, 206, 216, 212); // full cheek and chin
+    path.cubicTo(192, 218, 172, 230, 162, 252); // throat
     path.lineTo(-12, 252);
     path.closeSubpath();
     return path;
@@ -141,7 +148,7 @@ QPainterPath ellipsePath(QPointF centre, double rx, double ry, double angle)
 }
 
 // An elliptical soft spot of colour fading to nothing at its edge.
-void softSpot(QPainter &p, QPointF centre, double rx, double ry, double angle, QColor colour)
+void softSpot(QPainter& p, QPointF centre, double rx, double ry, double angle, QColor colour)
 {
     p.save();
     p.translate(centre);
@@ -159,7 +166,7 @@ void softSpot(QPainter &p, QPointF centre, double rx, double ry, double angle, Q
     p.restore();
 }
 
-void paintEar(QPainter &p, QPointF centre, double rx, double ry, double angle, double light)
+void paintEar(QPainter& p, QPointF centre, double rx, double ry, double angle, double light)
 {
     const QPainterPath outer = ellipsePath(centre, rx, ry, angle);
     QRadialGradient fur(centre + QPointF(5, -6), ry * 1.3);
@@ -178,11 +185,12 @@ void paintEar(QPainter &p, QPointF centre, double rx, double ry, double angle, d
     p.setBrush(pink);
     p.drawPath(inner);
     // Shadow deep inside the ear.
-    softSpot(p, centre + QPointF(-1, 8), rx * 0.5, ry * 0.35, angle, scaled(QColor(110, 60, 44, 150), light));
+    softSpot(p, centre + QPointF(-1, 8), rx * 0.5, ry * 0.35, angle,
+             scaled(QColor(110, 60, 44, 150), light));
 }
 
 // Base colours of the head and body, before the fur is stroked over them.
-void paintBaseFur(QPainter &p, const QPainterPath &head)
+void paintBaseFur(QPainter& p, const QPainterPath& head)
 {
     // Overall light brown, lit from the upper right.
     QRadialGradient body(QPointF(236, 82), 260, QPointF(240, 76));
@@ -217,7 +225,7 @@ void paintBaseFur(QPainter &p, const QPainterPath &head)
 
 // Fur: thousands of short strokes following the lie of the hair, which runs
 // from the nose backwards over the head and down the neck.
-void paintFur(QPainter &p, const QImage &base, Rng &rng)
+void paintFur(QPainter& p, const QImage& base, Rng& rng)
 {
     auto sample = [&base](QPointF pt) {
         const int x = std::clamp(int(pt.x() * SS), 0, base.width() - 1);
@@ -243,7 +251,9 @@ void paintFur(QPainter &p, const QImage &base, Rng &rng)
         const QPointF ctrl = (pt + end) / 2 + polar(angle + M_PI / 2, rng.range(-1.0, 1.0));
 
         const double r = rng.unit();
-        const double f = r < 0.10 ? rng.range(1.08, 1.2) : r < 0.45 ? rng.range(0.72, 0.88) : rng.range(0.9, 1.04);
+        const double f = r < 0.10   ? rng.range(1.08, 1.2)
+                         : r < 0.45 ? rng.range(0.72, 0.88)
+                                    : rng.range(0.9, 1.04);
         QColor c = scaled(QColor(qRed(under), qGreen(under), qBlue(under)), f);
         c.setAlpha(int(rng.range(110, 200)));
         QPainterPath hair;
@@ -255,7 +265,7 @@ void paintFur(QPainter &p, const QImage &base, Rng &rng)
     }
 }
 
-void paintEye(QPainter &p)
+void paintEye(QPainter& p)
 {
     const double rx = EyeRx, ry = EyeRy;
     QPainterPath ball;
@@ -325,7 +335,7 @@ void paintEye(QPainter &p)
     p.drawEllipse(Eye + QPointF(-4.5, 8.0), 1.6, 0.9);
 }
 
-void paintNoseAndMouth(QPainter &p)
+void paintNoseAndMouth(QPainter& p)
 {
     // Nose pad at the tip of the snout.
     QPainterPath pad;
@@ -361,9 +371,10 @@ void paintNoseAndMouth(QPainter &p)
     p.drawPath(mouth);
 }
 
-void paintWhiskers(QPainter &p, Rng &rng)
+void paintWhiskers(QPainter& p, Rng& rng)
 {
-    auto whisker = [&p](QPointF from, double angle, double length, double bend, QColor c, double width) {
+    auto whisker = [&p](QPointF from, double angle, double length, double bend, QColor c,
+                        double width) {
         const QPointF end = from + polar(angle, length);
         const QPointF ctrl = from + polar(angle, length * 0.5) + QPointF(0, bend);
         QPainterPath w;
@@ -397,7 +408,8 @@ void paintWhiskers(QPainter &p, Rng &rng)
         const double angle = (-22 + row * 16 + rng.range(-9, 9)) * M_PI / 180.0;
         const double length = rng.range(46, 72);
         const bool dark = i % 4 == 1;
-        const QColor c = dark ? QColor(72, 44, 26, 190) : QColor(250, 240, 222, int(rng.range(150, 210)));
+        const QColor c =
+            dark ? QColor(72, 44, 26, 190) : QColor(250, 240, 222, int(rng.range(150, 210)));
         whisker(roots[i], angle, length, rng.range(3, 9), c, 0.55);
     }
     // A few long hairs above the eye.

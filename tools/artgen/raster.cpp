@@ -16,20 +16,20 @@
 
 namespace artgen {
 
-QColor mix(const QColor &a, const QColor &b, double t)
+QColor mix(const QColor& a, const QColor& b, double t)
 {
     auto lerp = [t](int x, int y) { return int(std::lround(x + (y - x) * t)); };
     return QColor(lerp(a.red(), b.red()), lerp(a.green(), b.green()), lerp(a.blue(), b.blue()),
                   lerp(a.alpha(), b.alpha()));
 }
 
-QColor scaled(const QColor &c, double f)
+QColor scaled(const QColor& c, double f)
 {
     auto s = [f](int x) { return std::clamp(int(std::lround(x * f)), 0, 255); };
     return QColor(s(c.red()), s(c.green()), s(c.blue()), c.alpha());
 }
 
-QImage shrink(const QImage &srcIn, int factor)
+QImage shrink(const QImage& srcIn, int factor)
 {
     const QImage src = srcIn.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const int w = src.width() / factor;
@@ -37,11 +37,11 @@ QImage shrink(const QImage &srcIn, int factor)
     QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
     const int n = factor * factor;
     for (int y = 0; y < h; ++y) {
-        auto *dst = reinterpret_cast<QRgb *>(out.scanLine(y));
+        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
         for (int x = 0; x < w; ++x) {
             int a = 0, r = 0, g = 0, b = 0;
             for (int sy = 0; sy < factor; ++sy) {
-                const auto *row = reinterpret_cast<const QRgb *>(src.constScanLine(y * factor + sy));
+                const auto* row = reinterpret_cast<const QRgb*>(src.constScanLine(y * factor + sy));
                 for (int sx = 0; sx < factor; ++sx) {
                     const QRgb p = row[x * factor + sx];
                     a += qAlpha(p);
@@ -56,8 +56,8 @@ QImage shrink(const QImage &srcIn, int factor)
     return out;
 }
 
-QImage renderSupersampled(QSize size, int factor, const QColor &ground,
-                          const std::function<void(QPainter &)> &draw)
+QImage renderSupersampled(QSize size, int factor, const QColor& ground,
+                          const std::function<void(QPainter&)>& draw)
 {
     QImage big(size * factor, QImage::Format_ARGB32_Premultiplied);
     big.fill(ground);
@@ -88,7 +88,7 @@ struct Box {
     double mean[3];
 };
 
-Box measure(const std::vector<Entry> &e, int begin, int end)
+Box measure(const std::vector<Entry>& e, int begin, int end)
 {
     Box box{begin, end, 0.0, 0, {0, 0, 0}};
     double n = 0, s[3] = {0, 0, 0}, ss[3] = {0, 0, 0};
@@ -115,7 +115,7 @@ Box measure(const std::vector<Entry> &e, int begin, int end)
     return box;
 }
 
-int nearest(const QVector<QRgb> &palette, int r, int g, int b, int skip = -1)
+int nearest(const QVector<QRgb>& palette, int r, int g, int b, int skip = -1)
 {
     int best = 0;
     long bestD = -1;
@@ -136,28 +136,29 @@ int nearest(const QVector<QRgb> &palette, int r, int g, int b, int skip = -1)
 
 } // namespace
 
-QVector<QRgb> choosePalette(const QImage &imgIn, int count)
+QVector<QRgb> choosePalette(const QImage& imgIn, int count)
 {
     const QImage img = imgIn.convertToFormat(QImage::Format_ARGB32);
     std::unordered_map<std::uint32_t, std::uint32_t> hist;
     for (int y = 0; y < img.height(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
         for (int x = 0; x < img.width(); ++x)
             if (qAlpha(row[x]) >= 128)
                 ++hist[row[x] & 0xFFFFFF];
     }
     std::vector<Entry> entries;
     entries.reserve(hist.size());
-    for (const auto &[rgb, n] : hist)
+    for (const auto& [rgb, n] : hist)
         entries.push_back({{int(qRed(rgb)), int(qGreen(rgb)), int(qBlue(rgb))}, n});
     // Sort so that the result does not depend on hash order.
-    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) { return a.c < b.c; });
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.c < b.c; });
 
     QVector<QRgb> palette;
     if (entries.empty())
         return palette;
     if (int(entries.size()) <= count) {
-        for (const Entry &e : entries)
+        for (const Entry& e : entries)
             palette.push_back(qRgb(e.c[0], e.c[1], e.c[2]));
         return palette;
     }
@@ -165,13 +166,13 @@ QVector<QRgb> choosePalette(const QImage &imgIn, int count)
     std::vector<Box> boxes{measure(entries, 0, int(entries.size()))};
     while (int(boxes.size()) < count) {
         auto it = std::max_element(boxes.begin(), boxes.end(),
-                                   [](const Box &a, const Box &b) { return a.error < b.error; });
+                                   [](const Box& a, const Box& b) { return a.error < b.error; });
         if (it->error <= 0)
             break;
         const Box box = *it;
         const int k = box.axis;
         std::stable_sort(entries.begin() + box.begin, entries.begin() + box.end,
-                         [k](const Entry &a, const Entry &b) { return a.c[k] < b.c[k]; });
+                         [k](const Entry& a, const Entry& b) { return a.c[k] < b.c[k]; });
         // Split at the weighted median.
         double total = 0;
         for (int i = box.begin; i < box.end; ++i)
@@ -190,14 +191,14 @@ QVector<QRgb> choosePalette(const QImage &imgIn, int count)
         *it = measure(entries, box.begin, cut);
         boxes.push_back(measure(entries, cut, box.end));
     }
-    for (const Box &b : boxes)
+    for (const Box& b : boxes)
         palette.push_back(qRgb(int(std::lround(b.mean[0])), int(std::lround(b.mean[1])),
                                int(std::lround(b.mean[2]))));
 
     // A few rounds of k-means polish the median-cut result.
     for (int round = 0; round < 4; ++round) {
         std::vector<std::array<double, 4>> sums(palette.size(), {0, 0, 0, 0});
-        for (const Entry &e : entries) {
+        for (const Entry& e : entries) {
             const int i = nearest(palette, e.c[0], e.c[1], e.c[2]);
             sums[i][0] += double(e.n) * e.c[0];
             sums[i][1] += double(e.n) * e.c[1];
@@ -218,7 +219,7 @@ QVector<QRgb> choosePalette(const QImage &imgIn, int count)
     return unique;
 }
 
-QImage mapToPalette(const QImage &imgIn, const QVector<QRgb> &palette, double dither,
+QImage mapToPalette(const QImage& imgIn, const QVector<QRgb>& palette, double dither,
                     int transparentIndex)
 {
     const QImage img = imgIn.convertToFormat(QImage::Format_ARGB32);
@@ -233,8 +234,8 @@ QImage mapToPalette(const QImage &imgIn, const QVector<QRgb> &palette, double di
     std::vector<std::array<double, 3>> cur(w + 2, {0, 0, 0}), next(w + 2, {0, 0, 0});
     std::unordered_map<std::uint32_t, int> cache;
     for (int y = 0; y < h; ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(img.constScanLine(y));
-        uchar *dst = out.scanLine(y);
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        uchar* dst = out.scanLine(y);
         std::fill(next.begin(), next.end(), std::array<double, 3>{0, 0, 0});
         for (int x = 0; x < w; ++x) {
             const QRgb p = row[x];
@@ -245,7 +246,8 @@ QImage mapToPalette(const QImage &imgIn, const QVector<QRgb> &palette, double di
             const int r = std::clamp(int(std::lround(qRed(p) + cur[x + 1][0])), 0, 255);
             const int g = std::clamp(int(std::lround(qGreen(p) + cur[x + 1][1])), 0, 255);
             const int b = std::clamp(int(std::lround(qBlue(p) + cur[x + 1][2])), 0, 255);
-            const std::uint32_t key = (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) | std::uint32_t(b);
+            const std::uint32_t key =
+                (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) | std::uint32_t(b);
             int idx;
             if (auto it = cache.find(key); it != cache.end()) {
                 idx = it->second;
@@ -273,10 +275,10 @@ QImage mapToPalette(const QImage &imgIn, const QVector<QRgb> &palette, double di
 
 // --- writers -------------------------------------------------------------------
 
-bool writeJpeg(const QImage &img, const QString &path, int quality, QString *error)
+bool writeJpeg(const QImage& img, const QString& path, int quality, QString* error)
 {
     const QImage rgb = img.convertToFormat(QImage::Format_RGB888);
-    std::FILE *file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!file) {
         *error = QStringLiteral("cannot open %1 for writing").arg(path);
         return false;
@@ -315,7 +317,7 @@ bool writeJpeg(const QImage &img, const QString &path, int quality, QString *err
     return true;
 }
 
-bool writeBmp8(const QImage &indexed, const QString &path, QString *error)
+bool writeBmp8(const QImage& indexed, const QString& path, QString* error)
 {
     if (indexed.format() != QImage::Format_Indexed8) {
         *error = QStringLiteral("writeBmp8 needs an 8-bit palette image");
@@ -365,7 +367,7 @@ bool writeBmp8(const QImage &indexed, const QString &path, QString *error)
         data.append(char(0));
     }
     for (int y = h - 1; y >= 0; --y) {
-        data.append(reinterpret_cast<const char *>(indexed.constScanLine(y)), w);
+        data.append(reinterpret_cast<const char*>(indexed.constScanLine(y)), w);
         for (int pad = w; pad < stride; ++pad)
             data.append(char(0));
     }

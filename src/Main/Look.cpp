@@ -1,0 +1,50 @@
+#include "Main/Look.h"
+
+// Qt
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace Look {
+
+QFont PGothic(int pixels)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
+    f.setPixelSize(pixels);
+    return f;
+}
+
+QFont Gothic(int pixels, bool bold)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")});
+    f.setStyleHint(QFont::Monospace);
+    f.setFixedPitch(true);
+    f.setBold(bold);
+    f.setPixelSize(pixels);
+    return f;
+}
+
+void SetBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette p = widget->palette();
+    p.setColor(QPalette::Window, colour);
+    widget->setPalette(p);
+    widget->setAutoFillBackground(true);
+}
+
+void SetTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette p = widget->palette();
+    p.setColor(QPalette::WindowText, colour);
+    widget->setPalette(p);
+}
+
+void CentreOnScreen(QWidget* window)
+{
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        window->move(s->geometry().center() - window->rect().center());
+}
+
+} // namespace Look

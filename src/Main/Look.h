@@ -1,0 +1,26 @@
+#pragma once
+// The look shared by the game's windows: their colour, their fonts, and
+// small helpers for colours and placement.
+
+// Qt
+#include <QColor>
+#include <QFont>
+
+class QWidget;
+
+namespace Look {
+// The window colour of the main and ranking windows, a light lavender.
+inline const QColor WindowColour(178, 167, 255);
+
+// "ＭＳ Ｐゴシック", or its metric-compatible free stand-in, at `pixels` high.
+QFont PGothic(int pixels);
+// "ＭＳ ゴシック" (fixed pitch), or its free stand-in.
+QFont Gothic(int pixels, bool bold = false);
+
+// Fills the widget's background with `colour`.
+void SetBackground(QWidget* widget, const QColor& colour);
+// Sets the colour of the widget's text.
+void SetTextColour(QWidget* widget, const QColor& colour);
+// Moves a top-level window to the middle of the primary screen.
+void CentreOnScreen(QWidget* window);
+} // namespace Look
