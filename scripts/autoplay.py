@@ -102,19 +102,28 @@ def main():
 
         while len(matched) < 44:
             pair = next(((a, partner_of(a)) for a in known if partner_of(a)), None)
+            unseen = [n for n in range(1, 46) if n not in matched and n not in known and n != penalty]
             if pair:
                 a, b = pair
+            elif not unseen:
+                # A face was misread (caught mid-draw): look at every card again.
+                print(f"re-reading {len(known)} cards", file=sys.stderr)
+                known.clear()
+                continue
             else:
-                a = next(n for n in range(1, 46)
-                         if n not in matched and n not in known and n != penalty)
+                a = unseen[0]
                 fa = turn(a)
                 if fa is None:
                     continue
                 known[a] = fa
                 b = partner_of(a)
                 if b is None:
-                    b = next(n for n in range(1, 46)
-                             if n not in matched and n not in known and n != penalty)
+                    rest = [n for n in unseen if n != a]
+                    if not rest:
+                        time.sleep(0.5)
+                        known.clear()
+                        continue
+                    b = rest[0]
                 turn_b = turn(b)
                 if turn_b is None:
                     continue  # the penalty card turned the first card back
