@@ -60,10 +60,20 @@ def penalty_showing():
     return r.returncode == 0 and r.stdout.strip() != b""
 
 
+def cpu_seconds(pid):
+    """User plus system time of a process so far."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--name", default="ぬぺ名人")
     ap.add_argument("--shots", default="/tmp")
+    ap.add_argument("--linger", type=float, default=0,
+                    help="seconds to leave the ranking window open, reporting the "
+                         "processor time the game uses meanwhile")
     args = ap.parse_args()
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     game_dir = os.path.join(root, "build", "default", "src")
@@ -142,6 +152,12 @@ def main():
         elapsed = time.time() - started
         time.sleep(1.0)
         shot(os.path.join(args.shots, "autoplay-ranking.png"))
+        if args.linger > 0:
+            before = cpu_seconds(game.pid)
+            time.sleep(args.linger)
+            used = cpu_seconds(game.pid) - before
+            print(f"ranking window open {args.linger:.0f} s: the game used {used:.2f} s of "
+                  f"processor time ({100 * used / args.linger:.1f} % of a core)")
         run("xdotool", "key", "ctrl+a", "BackSpace")
         run("xdotool", "type", "--delay", "60", args.name)
         time.sleep(0.3)
