@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "Main/Random.h"
 // Qt
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -205,6 +206,24 @@ TEST_F(Play, PenaltyAsSecondCardTurnsTheFirstBackAndCountsNoPair)
     EXPECT_EQ(Main().PairsFound, 1);
 }
 
+TEST_F(Play, ClickQueuedDuringThePenaltyFaceMeetsThePenaltyWindow)
+{
+    // Handled after the 300 ms sleep, while the penalty window is up: refused.
+    DealWithPenalty(true);
+    const int32_t other = SomePair(0).first;
+    Clock.OnSleep = [&](int) {
+        QCoreApplication::postEvent(
+            Main().ImgArea, new QMouseEvent(QEvent::MouseButtonPress, QPointF(Centre(other)),
+                                            QPointF(Centre(other)), Qt::LeftButton, Qt::LeftButton,
+                                            Qt::NoModifier));
+        QTimer::singleShot(0, Main().ImgArea, [this] { Clock.Advance(2000); });
+    };
+    Click(PenaltyCard());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Main().FirstCard, -1);
+    EXPECT_EQ(Shown(other), 0);
+}
+
 TEST_F(Play, PenaltyBarStartsFullFallsEachTickAndShowsNegativeAsEmpty)
 {
     DealWithPenalty(true);
@@ -293,6 +312,28 @@ TEST_F(Play, ExitDuringAPenaltyHidesTheWindowAtOnceAndLeavesTheBoard)
     EXPECT_EQ(Main().FirstCard, a);
     // The pause ended without the clock reaching its end.
     EXPECT_LT(Clock.Now, plannedEnd);
+}
+
+TEST_F(Play, ExitDuringAPenaltyEndsTheRunningProgram)
+{
+    // The same, inside the program's own message loop and on the real clock.
+    Platform::SetClock(nullptr);
+    DealWithPenalty(true);
+    Main().show();
+    bool guardFired = false;
+    QTimer::singleShot(0, [&] { Click(PenaltyCard()); });
+    QTimer::singleShot(900, [&] { Main().BtnExitClick(); });
+    QTimer::singleShot(10000, [&] {
+        guardFired = true;
+        QCoreApplication::exit(1);
+    });
+    QElapsedTimer wall;
+    wall.start();
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(guardFired);
+    EXPECT_LT(wall.elapsed(), 2000); // the pause was cut short
+    EXPECT_FALSE(W->Stop->isVisible());
+    EXPECT_EQ(Shown(PenaltyCard()), Board::PenaltyPicture);
 }
 
 TEST_F(Play, TwentySecondPairEndsTheGameAndDealsAFreshBoard)

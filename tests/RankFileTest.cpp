@@ -13,6 +13,8 @@
 // POSIX
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -368,6 +370,52 @@ TEST(RankFile, SaveKeepsTheOldFilesPermissions)
     ASSERT_EQ(::stat("Rank.Dat", &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
     EXPECT_TRUE(S_ISREG(st.st_mode));
+}
+
+TEST(RankFile, ReadOnlyFileRefusesTheSaveAndStaysAsItWas)
+{
+    // Root may write anything, so the save runs in a child process that has
+    // become an ordinary user; the directory stays writable for everyone,
+    // so only the file's own rights can refuse it.
+    ::Test::TScratchDir dir;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.Path(QString())).constData(), 0777), 0);
+    const QString path = dir.Path(QStringLiteral("Rank.Dat"));
+    TRanking before;
+    before[1] = {1000, "OLD", "2001/05/23"};
+    ASSERT_TRUE(SaveRanking(path, before));
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray old = f.readAll();
+    f.close();
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int result = 3;
+        if (::setgid(65534) == 0 && ::setuid(65534) == 0) {
+            TRanking table;
+            result = 4;
+            if (LoadRanking(path, table) && table == before) { // reading is still allowed
+                table[1].Name = "NEW";
+                try {
+                    SaveRanking(path, table);
+                    result = 2;
+                } catch (const TInOutError& e) {
+                    result =
+                        std::string(e.what()) == "ファイルへのアクセスが拒否されました" ? 0 : 1;
+                }
+            }
+        }
+        ::_exit(result);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "3: could not drop root, 4: read failed, 2: saved, 1: other error";
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), old);
 }
 
 TEST(RankFile, SaveThroughALinkReplacesTheFileItLeadsTo)

@@ -280,6 +280,56 @@ TEST_F(Ranking, ExitDuringTheWaitStillSavesTheResult)
     EXPECT_EQ(ReadFile()[1].Time, 12000);
 }
 
+TEST_F(Ranking, ExitDuringTheWaitInTheRunningProgramWaitsForTheWindow)
+{
+    // Inside the program's own message loop: the exit command must not close
+    // the ranking window; the player does, and then the result is saved.
+    Main().show();
+    bool stillOpen = false;
+    bool guardFired = false;
+    QTimer::singleShot(0, [&] {
+        FinishGame(12000, [&] {
+            TypeText(Rank().Edit, QStringLiteral("Z"));
+            Main().BtnExitClick();
+            QTimer::singleShot(300, [&] {
+                stillOpen = Rank().isVisible() && Main().RankWaiting;
+                CloseRanking();
+            });
+        });
+    });
+    QTimer::singleShot(10000, [&] {
+        guardFired = true;
+        QCoreApplication::exit(1);
+    });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(guardFired);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(ReadFile()[1].Name, "NUPEZ");
+}
+
+TEST_F(Ranking, BoardClicksAreRefusedWhileTheWindowIsOpen)
+{
+    Main().BtnRankClick();
+    const int32_t a = SomePair(0).first;
+    Click(a);
+    EXPECT_FALSE(Main().ClockStarted);
+    EXPECT_EQ(Main().FirstCard, -1);
+    EXPECT_EQ(Shown(a), 0);
+}
+
+TEST_F(Ranking, NamesAreShownAsPlainText)
+{
+    TRanking t;
+    t[1] = {5000, "<b>x</b><img src=\"nothing.png\">", "2001/05/23"};
+    t[2] = {6000, QByteArray(100000, 'N'), "2001/05/23"};
+    ASSERT_TRUE(SaveRanking(RankFile(), t));
+    Main().BtnRankClick();
+    EXPECT_EQ(Rank().LNames[1]->textFormat(), Qt::PlainText);
+    EXPECT_EQ(Text(Rank().LNames[1]), QStringLiteral("<b>x</b><img src=\"nothing.png\">"));
+    // A name far longer than the edit allows is cut for display.
+    EXPECT_LE(Text(Rank().LNames[2]).size(), 64);
+}
+
 TEST_F(Ranking, RestartDuringTheWaitDealsAtOnceAndAgainAfterwards)
 {
     uint32_t seedAfterRestart = 0;
@@ -333,6 +383,7 @@ TEST_F(Ranking, TruncatedFileStopsBeforeTheWindowOpens)
     bool windowOpened = false;
     FinishGame(12000, [&] { windowOpened = Rank().isVisible(); });
     EXPECT_FALSE(windowOpened);
+    EXPECT_EQ(FileBytes(), QByteArray("\xF2\x03\x00\x00", 4)); // nothing written
     ASSERT_EQ(Messages.Messages.size(), 1u);
     EXPECT_EQ(Messages.Messages[0].Text, QStringLiteral("ファイルの末尾以降を読み込みました"));
     EXPECT_EQ(Main().PairsFound, 22);

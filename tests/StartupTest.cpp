@@ -104,6 +104,22 @@ TEST(Startup, MissingPictureFileGivesOneMessageAndNoDeal)
     ExpectMissingPictureMessageAndNoDeal();
 }
 
+TEST(Startup, MissingPictureFileEndsTheMessageLoop)
+{
+    TScratchDir dir;
+    TMessageRecorder messages;
+    TWindows w;
+    // The program's loop ends by itself; the guard only stops a hang.
+    bool guardFired = false;
+    QTimer::singleShot(5000, [&] {
+        guardFired = true;
+        QCoreApplication::exit(1);
+    });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(guardFired);
+    EXPECT_FALSE(w.Main->isVisible());
+}
+
 TEST(Startup, DirectoryNamedLikeThePictureFileCountsAsMissing)
 {
     TScratchDir dir;
@@ -142,6 +158,17 @@ TEST_P(BadPictureFile, GivesOneMessageAndNoDeal)
         QFile f(QStringLiteral("Img.Dat"));
         f.open(QIODevice::ReadWrite);
         f.resize(f.size() - 200);
+    } else if (name == "Huge") {
+        // A real JPEG whose frame header claims 60000 x 60000 pixels.
+        WriteStrip(24);
+        QFile f(QStringLiteral("Img.Dat"));
+        f.open(QIODevice::ReadWrite);
+        QByteArray bytes = f.readAll();
+        const qsizetype sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+        ASSERT_GT(sof, 0);
+        bytes.replace(sof + 5, 4, QByteArray("\xEA\x60\xEA\x60", 4));
+        f.seek(0);
+        f.write(bytes);
     } else if (name == "Cmyk") {
         WriteJpeg(QStringLiteral("Img.Dat"), MakeStrip(24), {.Cmyk = true});
     }
@@ -157,7 +184,8 @@ TEST_P(BadPictureFile, GivesOneMessageAndNoDeal)
 }
 
 INSTANTIATE_TEST_SUITE_P(Startup, BadPictureFile,
-                         ::testing::Values("NotJpeg", "Narrow", "Low", "Truncated", "Cmyk"));
+                         ::testing::Values("NotJpeg", "Narrow", "Low", "Truncated", "Huge",
+                                           "Cmyk"));
 
 TEST(Startup, WideAndTallStripsShowWholeCellsAndTheTopEightyRows)
 {

@@ -36,3 +36,11 @@ TEST(TimeFormat, RankTimeOfAnHourOrMoreStaysAtTheCeiling)
     for (int32_t ms : {3600000, 3605000, 2147483647})
         EXPECT_EQ(FormatRankTime(ms), QStringLiteral("59:59.99")) << ms;
 }
+
+TEST(TimeFormat, NegativeTimesKeepTheirSignInFrontOfThePadding)
+{
+    // Only a foreign ranking file holds them; they still read as numbers.
+    EXPECT_EQ(FormatRankTime(-5000), QStringLiteral("00:-05.0"));
+    EXPECT_EQ(FormatRankTime(-61000), QStringLiteral("-01:-01.0"));
+    EXPECT_EQ(FormatClockTime(-61000), QStringLiteral("-01:-01"));
+}

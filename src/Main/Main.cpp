@@ -87,7 +87,7 @@ void TBoardImage::mousePressEvent(QMouseEvent* event)
 {
     // Every button counts, and so does the second press of a double click
     // (QWidget hands double clicks to this handler).
-    const QPoint pos = event->position().toPoint();
+    const QPoint pos = Platform::PixelAt(event->position());
     emit MouseDown(event->button(), pos.x(), pos.y());
 }
 

@@ -308,6 +308,10 @@ bool SaveRanking(const QString& fileName, const TRanking& ranking)
     }
     if (S_ISDIR(st.st_mode))
         throw TInOutError(EISDIR);
+    // Replacing goes by the directory's rights; a ranking file that may not
+    // be written must still refuse the save.
+    if (::access(target.constData(), W_OK) != 0)
+        ThrowErrno();
     if (!S_ISREG(st.st_mode)) {
         WriteInPlace(target, bytes);
         return true;

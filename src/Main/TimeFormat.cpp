@@ -1,11 +1,16 @@
 #include "Main/TimeFormat.h"
 
+// std
+#include <cstdlib>
+
 namespace {
 constexpr int32_t HourMs = 3600 * 1000;
 
+// At least two digits, with the sign in front of the padding ("-05").
 QString TwoDigits(int32_t v)
 {
-    return QStringLiteral("%1").arg(v, 2, 10, QChar(u'0'));
+    const QString digits = QStringLiteral("%1").arg(std::abs(int64_t(v)), 2, 10, QChar(u'0'));
+    return v < 0 ? u'-' + digits : digits;
 }
 } // namespace
 

@@ -91,8 +91,12 @@ void WaitUntil(const std::function<bool()>& done, const std::function<int()>& wa
 void Terminate()
 {
     TerminateFlag = true;
-    // Queued, so that a request made before the loop runs is not lost.
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Queued, so that a request made before the loop runs is not lost. exit()
+    // rather than quit(): quit() would close every window at once, and a
+    // ranking window that is waiting for a name must stay until the player
+    // closes it.
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 bool TerminateRequested()

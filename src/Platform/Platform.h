@@ -6,6 +6,8 @@
 // Qt
 #include <QApplication>
 #include <QByteArray>
+#include <QPoint>
+#include <QtMath>
 #include <QString>
 // std
 #include <cstdint>
@@ -78,6 +80,13 @@ public:
     TApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// The pixel that a mouse position lies in: positions can be fractional on
+// scaled screens, and rounding would move a click out of a gap.
+inline QPoint PixelAt(QPointF pos)
+{
+    return {qFloor(pos.x()), qFloor(pos.y())};
+}
 
 // ---- text, files, dates ----------------------------------------------------
 

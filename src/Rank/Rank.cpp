@@ -19,6 +19,7 @@ const QColor HeaderColour(40, 60, 230);
 const QColor RowColour(255, 255, 0);
 constexpr int RowTop = 64, RowPitch = 24, RowHeight = 19;
 constexpr int NameBytes = 20;
+constexpr int MaxShownChars = 64;
 const QString DefaultName = QStringLiteral("NUPE");
 
 // Names are kept in the ranking file's code page: the edit takes only what
@@ -39,6 +40,8 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QFon
                   const QColor& colour)
 {
     auto* label = new QLabel(text, parent);
+    // Names come from a file and from the player: never markup.
+    label->setTextFormat(Qt::PlainText);
     label->setFont(font);
     Look::SetTextColour(label, colour);
     label->move(x, y);
@@ -48,7 +51,9 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QFon
 
 void SetRowText(QLabel* label, const QString& text)
 {
-    label->setText(text);
+    // A name typed here has at most 20 bytes; a file may hold megabytes,
+    // which would only stall the window and could never be seen anyway.
+    label->setText(text.left(MaxShownChars));
     label->resize(label->sizeHint().width(), RowHeight);
 }
 } // namespace
@@ -176,7 +181,7 @@ void TForm3::DrawCloseButton(int index)
 
 void TForm3::mousePressEvent(QMouseEvent* event)
 {
-    if (InCloseButton(event->position().toPoint())) {
+    if (InCloseButton(Platform::PixelAt(event->position()))) {
         ClosePressed = true;
         DrawCloseButton(1);
     }
@@ -187,7 +192,7 @@ void TForm3::mouseReleaseEvent(QMouseEvent* event)
     DrawCloseButton(0);
     if (ClosePressed) {
         ClosePressed = false;
-        if (InCloseButton(event->position().toPoint()))
+        if (InCloseButton(Platform::PixelAt(event->position())))
             hide();
     }
 }
