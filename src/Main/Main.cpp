@@ -17,6 +17,7 @@
 #include <QTimer>
 // std
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 TForm1* Form1 = nullptr;
@@ -158,8 +159,8 @@ void TForm1::FormCreate()
     if (!LoadPictures())
         return;
     NewGame();
-    FitWindow(QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size()
-                                               : QSize(Board::CardCount * 100, 1000));
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    FitWindow(screen ? screen->size() : QSize(INT_MAX, INT_MAX));
     DrawBoard();
 
     AppDir = Platform::ExeDir();
@@ -284,9 +285,10 @@ void TForm1::DrawCard(int32_t n, int32_t picture)
     ImgArea->CopyRect(Cards[n].Rect, CardImages, SourceRects.at(static_cast<size_t>(picture)));
 }
 
-void TForm1::RepaintBoardNow()
+void TForm1::RepaintCardNow(int32_t n)
 {
-    ImgArea->repaint();
+    const TRect& r = Cards[n].Rect;
+    ImgArea->repaint(r.Left, r.Top, r.Width(), r.Height());
 }
 
 // ---- turning cards --------------------------------------------------------
@@ -316,7 +318,7 @@ void TForm1::OpenCard(int32_t Col, int32_t Row)
 
     if (Cards[n].Picture == Board::PenaltyPicture) {
         DrawCard(n, Board::PenaltyPicture);
-        RepaintBoardNow();
+        RepaintCardNow(n);
         Platform::Sleep(PenaltyFaceMs);
         PenaltyEndTick = Platform::TickCount() + PenaltyPauseMs;
         Form2->SetBarPosition(PenaltyPauseMs);
@@ -341,13 +343,13 @@ void TForm1::OpenCard(int32_t Col, int32_t Row)
         FirstCard = n;
         FirstPicture = Cards[n].Picture;
         DrawCard(n, Cards[n].Picture);
-        RepaintBoardNow();
+        RepaintCardNow(n);
         Cards[n].Opened = true;
         return;
     }
 
     DrawCard(n, Cards[n].Picture);
-    RepaintBoardNow();
+    RepaintCardNow(n);
     if (Cards[n].Picture == FirstPicture) {
         PairMatched(FirstCard, n);
         ++PairsFound;

@@ -116,7 +116,8 @@ private:
     void FormDestroy();
     bool LoadPictures();
     void DrawCard(int32_t n, int32_t picture);
-    void RepaintBoardNow();
+    // Shows card n on screen at once, before the program pauses.
+    void RepaintCardNow(int32_t n);
     void SetClockText(int32_t ms);
     QString RankPath() const;
     // Reads the ranking file; a missing or foreign file is an empty table.
