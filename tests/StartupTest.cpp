@@ -5,6 +5,7 @@
 // Qt
 #include <QDir>
 #include <QLabel>
+#include <QProgressBar>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
@@ -247,4 +248,27 @@ TEST(Startup, ExitClosesTheWindowAndEndsTheProgram)
     EXPECT_FALSE(w.Main->isVisible());
     EXPECT_FALSE(w.Stop->isVisible());
     EXPECT_TRUE(Platform::TerminateRequested());
+}
+
+TEST(Startup, PenaltyWindowLayout)
+{
+    TScratchDir dir;
+    WriteStrip(24);
+    TWindows w;
+    TForm2& f = *w.Stop;
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(f.size(), QSize(319, 238));
+    EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(f.windowFlags() & Qt::WindowStaysOnTopHint);
+    // The picture: 320 x 240 in 256 colours, shown unscaled from the corner.
+    const QImage picture(QStringLiteral(":/penalty.bmp"));
+    EXPECT_EQ(picture.size(), QSize(320, 240));
+    EXPECT_EQ(picture.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(f.Image1->geometry(), QRect(0, 0, 319, 238));
+    EXPECT_EQ(f.Image1->pixmap().size(), QSize(320, 240));
+    // "ペナルティ" in the metric-compatible gothic: 57 x 13 at (8, 6).
+    EXPECT_EQ(f.Label1->text(), QStringLiteral("ペナルティ"));
+    EXPECT_EQ(f.Label1->geometry(), QRect(8, 6, 57, 13));
+    EXPECT_EQ(f.Bar->geometry(), QRect(72, 4, 233, 16));
+    EXPECT_EQ(f.Bar->value(), 2000);
 }

@@ -2,6 +2,7 @@
 
 // Qt
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QWidget>
 
@@ -39,6 +40,11 @@ void SetTextColour(QWidget* widget, const QColor& colour)
     QPalette p = widget->palette();
     p.setColor(QPalette::WindowText, colour);
     widget->setPalette(p);
+}
+
+void FitToText(QLabel* label, int height)
+{
+    label->resize(label->fontMetrics().horizontalAdvance(label->text()), height);
 }
 
 void CentreOnScreen(QWidget* window)

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 
+class QLabel;
 class QWidget;
 
 namespace Look {
@@ -21,6 +22,8 @@ QFont Gothic(int pixels, bool bold = false);
 void SetBackground(QWidget* widget, const QColor& colour);
 // Sets the colour of the widget's text.
 void SetTextColour(QWidget* widget, const QColor& colour);
+// Sizes a label to its text: as wide as the text's advance, `height` high.
+void FitToText(QLabel* label, int height);
 // Moves a top-level window to the middle of the primary screen.
 void CentreOnScreen(QWidget* window);
 } // namespace Look

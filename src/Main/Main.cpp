@@ -244,7 +244,7 @@ void TForm1::BtnExitClick()
 void TForm1::SetClockText(int32_t ms)
 {
     LblTime->setText(ClockPrefix + FormatClockTime(ms));
-    LblTime->resize(LblTime->sizeHint().width(), 19);
+    Look::FitToText(LblTime, 19);
 }
 
 void TForm1::NewGame()

@@ -45,7 +45,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QFon
     label->setFont(font);
     Look::SetTextColour(label, colour);
     label->move(x, y);
-    label->resize(label->sizeHint().width(), RowHeight);
+    Look::FitToText(label, RowHeight);
     return label;
 }
 
@@ -54,7 +54,7 @@ void SetRowText(QLabel* label, const QString& text)
     // A name typed here has at most 20 bytes; a file may hold megabytes,
     // which would only stall the window and could never be seen anyway.
     label->setText(text.left(MaxShownChars));
-    label->resize(label->sizeHint().width(), RowHeight);
+    Look::FitToText(label, RowHeight);
 }
 } // namespace
 

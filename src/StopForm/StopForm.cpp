@@ -35,7 +35,7 @@ TForm2::TForm2(QWidget* parent)
     Look::SetTextColour(Label1, Qt::black);
     Look::SetBackground(Label1, Qt::white);
     Label1->move(8, 6);
-    Label1->resize(Label1->sizeHint().width(), 13);
+    Look::FitToText(Label1, 13);
 
     Bar = new QProgressBar(this);
     Bar->setGeometry(72, 4, 233, 16);
