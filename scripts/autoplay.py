@@ -6,13 +6,14 @@ end it types a name into the ranking window and presses Enter.
 
     python3 scripts/autoplay.py [--name NAME] [--shots DIR]
 
-Needs Xvfb, xdotool and ImageMagick (scripts/install-deps.sh xvfb xdotool
-imagemagick) and a build in build/default.
+Needs Python 3, Xvfb, xdotool and ImageMagick (bash scripts/install-deps.sh
+python3 xvfb xdotool imagemagick) and a build in build/default.
 """
 
 import argparse
 import hashlib
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -23,7 +24,9 @@ CLIENT_W, CLIENT_H = 966, 472
 # scroll area's 2-pixel border.
 BOARD_X = (SCREEN_W - CLIENT_W) // 2 + 2
 BOARD_Y = (SCREEN_H - CLIENT_H) // 2 + 37 + 2
-DISPLAY = ":98"
+# The first display number that no X server holds.
+DISPLAY = next(f":{n}" for n in range(90, 200)
+               if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"))
 
 
 def run(*args, **kw):
@@ -53,11 +56,15 @@ def shot(path):
     run("import", "-window", "root", path)
 
 
-def penalty_showing():
-    """Whether the penalty window is on screen."""
-    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Form2$"],
+def showing(title):
+    """Whether the window with this title is on screen."""
+    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
                        env={**os.environ, "DISPLAY": DISPLAY}, capture_output=True)
     return r.returncode == 0 and r.stdout.strip() != b""
+
+
+def penalty_showing():
+    return showing("Form2")
 
 
 def cpu_seconds(pid):
@@ -78,6 +85,8 @@ def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     game_dir = os.path.join(root, "build", "default", "src")
 
+    # A timeout or Ctrl-C still takes the game and the X server down with us.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     xvfb = subprocess.Popen(["Xvfb", DISPLAY, "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
                              "-nolisten", "tcp"], stderr=subprocess.DEVNULL)
     time.sleep(1)
@@ -85,6 +94,7 @@ def main():
     try:
         time.sleep(2)
         shot(os.path.join(args.shots, "autoplay-start.png"))
+        back = face(1)
         known = {}      # face-down card -> fingerprint of its face
         matched = set()
         penalty = None
@@ -97,6 +107,14 @@ def main():
             click(n)
             time.sleep(0.1)
             f = face(n)
+            for _ in range(10):
+                if f != back:
+                    break
+                # Not drawn yet (the game was still pausing): look again.
+                time.sleep(0.15)
+                f = face(n)
+            if os.environ.get("AUTOPLAY_DEBUG"):
+                print(f"card {n}: {f[:8]}", file=sys.stderr)
             if n not in known:
                 time.sleep(0.35)  # the penalty window follows after 300 ms
                 if penalty_showing():
@@ -110,7 +128,15 @@ def main():
         def partner_of(n):
             return next((m for m, f in known.items() if m != n and f == known[n]), None)
 
+        turns = 0
         while len(matched) < 44:
+            if showing("Form3"):
+                break  # the game ended on a pair that went unnoticed
+            turns += 1
+            if turns > 300:
+                print("gave up: the cards on screen do not add up", file=sys.stderr)
+                shot(os.path.join(args.shots, "autoplay-stuck.png"))
+                return 1
             pair = next(((a, partner_of(a)) for a in known if partner_of(a)), None)
             unseen = [n for n in range(1, 46) if n not in matched and n not in known and n != penalty]
             if pair:
@@ -165,7 +191,7 @@ def main():
         run("xdotool", "key", "Return")
         time.sleep(1.0)
         shot(os.path.join(args.shots, "autoplay-after.png"))
-        print(f"22 pairs in {elapsed:.1f} s, penalty card hit {penalties_hit} time(s); "
+        print(f"game over in {elapsed:.1f} s, penalty card hit {penalties_hit} time(s); "
               f"screenshots in {args.shots}/autoplay-*.png")
         return 0
     finally:

@@ -8,7 +8,13 @@ bash scripts/install-deps.sh xvfb imagemagick xdotool x11-utils
 out=$(realpath -m "${1:-shot.png}")
 shift || true
 
-display=:97
+# The first display number that no X server holds.
+for n in $(seq 90 199); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+        display=:$n
+        break
+    fi
+done
 Xvfb $display -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $game $xvfb 2>/dev/null || true' EXIT

@@ -41,6 +41,19 @@ TEST(CardStrip, DecodesToTwentyFourBitColourAtFullSize)
     ExpectPicturesDecoded(strip, 32);
 }
 
+TEST(CardStrip, OnlyTheTopEightyRowsOfATallStripAreKept)
+{
+    // Cards never show more; a tall strip costs no memory for the rest.
+    TScratchDir dir;
+    WriteJpeg(QStringLiteral("tall.jpg"), MakeStrip(24, 0, 2000));
+    const QImage strip = LoadCardStrip(QStringLiteral("tall.jpg"));
+    EXPECT_EQ(strip.size(), QSize(2400, 80));
+    ExpectPicturesDecoded(strip, 24);
+    // Asked for everything, the decoder gives the whole image.
+    EXPECT_EQ(DecodeJpegFile(QStringLiteral("tall.jpg"), QStringLiteral("tall.jpg")).height(),
+              2000);
+}
+
 TEST(CardStrip, PictureCountAndSourceRects)
 {
     EXPECT_EQ(PictureCountOf(2400), 23);

@@ -113,7 +113,11 @@ TEST(Platform, CodePageTextIsShiftJisAsWindowsWritesIt)
 
 TEST(Platform, ExeDirEndsInExactlyOneSeparator)
 {
+    TScratchDir elsewhere; // the current directory is not the executable's
     const QString dir = Platform::ExeDir();
+    EXPECT_EQ(dir,
+              QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
+    EXPECT_NE(QDir(dir), QDir::current());
     EXPECT_TRUE(dir.endsWith(QDir::separator()));
     EXPECT_FALSE(dir.endsWith(QString(2, QDir::separator())));
     EXPECT_TRUE(

@@ -119,9 +119,19 @@ TEST_F(Play, MatchStaysUpAndMismatchTurnsBackAfterAPause)
 
     const auto [c, d] = SomeMismatch();
     std::vector<int> facesDuringPause;
-    Clock.OnSleep = [&](int) { facesDuringPause = {Shown(c), Shown(d)}; };
+    // The second face reaches the screen before the pause, not after it.
+    Main().show();
+    QCoreApplication::processEvents();
+    TPaintCounter paints(Main().ImgArea);
+    int paintsBeforePause = 0;
+    Clock.OnSleep = [&](int) {
+        facesDuringPause = {Shown(c), Shown(d)};
+        paintsBeforePause = paints.Count;
+    };
     Click(c);
+    const int paintsAfterFirst = paints.Count;
     Click(d);
+    EXPECT_GT(paintsBeforePause, paintsAfterFirst);
     EXPECT_EQ(Clock.Sleeps, std::vector<int>{400});
     EXPECT_EQ(facesDuringPause,
               (std::vector<int>{Main().Cards[c].Picture, Main().Cards[d].Picture}));
@@ -163,7 +173,14 @@ TEST_F(Play, PenaltyAsFirstCardPausesAndTurnsBack)
     const int32_t p = PenaltyCard();
     bool windowUp = false;
     int faceDuringSleep = -1;
-    Clock.OnSleep = [&](int) { faceDuringSleep = Shown(p); };
+    Main().show();
+    QCoreApplication::processEvents();
+    TPaintCounter paints(Main().ImgArea);
+    int paintsBeforeSleep = 0;
+    Clock.OnSleep = [&](int) {
+        faceDuringSleep = Shown(p);
+        paintsBeforeSleep = paints.Count;
+    };
     DuringPause([&] {
         windowUp = W->Stop->isVisible();
         Clock.Advance(2000);
@@ -172,6 +189,7 @@ TEST_F(Play, PenaltyAsFirstCardPausesAndTurnsBack)
     Click(p);
     EXPECT_EQ(Clock.Sleeps, std::vector<int>{300});
     EXPECT_EQ(faceDuringSleep, Board::PenaltyPicture);
+    EXPECT_GT(paintsBeforeSleep, 0); // shown on screen before the sleep
     EXPECT_TRUE(windowUp);
     EXPECT_FALSE(W->Stop->isVisible());
     EXPECT_EQ(Main().PenaltyEndTick, before + 300 + 2000);
@@ -312,6 +330,23 @@ TEST_F(Play, ExitDuringAPenaltyHidesTheWindowAtOnceAndLeavesTheBoard)
     EXPECT_EQ(Main().FirstCard, a);
     // The pause ended without the clock reaching its end.
     EXPECT_LT(Clock.Now, plannedEnd);
+}
+
+TEST_F(Play, PenaltyPauseEndsOnTimeWithoutAnyInput)
+{
+    // On the real clock, with the clock timer stopped by a restart: only the
+    // wait's own wake-up can end the pause on time.
+    Platform::SetClock(nullptr);
+    DealWithPenalty(true);
+    QTimer::singleShot(400, Main().ImgArea, [this] { Main().BtnReStartClick(); });
+    // An event long after the pause's end, in case nothing else wakes it.
+    QTimer::singleShot(6000, Main().ImgArea, [] {});
+    QElapsedTimer wall;
+    wall.start();
+    Click(PenaltyCard());
+    EXPECT_GE(wall.elapsed(), 2290);
+    EXPECT_LT(wall.elapsed(), 2700);
+    EXPECT_FALSE(W->Stop->isVisible());
 }
 
 TEST_F(Play, ExitDuringAPenaltyEndsTheRunningProgram)

@@ -16,7 +16,7 @@ namespace {
 
 class Ranking : public GameTest {
 protected:
-    QString RankFile() { return Dir.Path(QStringLiteral("Rank.Dat")); }
+    QString RankFile() { return Dir.Path(QStringLiteral("exe/Rank.Dat")); }
 
     // Ten rows of 10, 20, ... 100 seconds named P1 .. P10.
     static TRanking FullTable()
@@ -95,29 +95,43 @@ TEST_F(Ranking, RowTenPutsTheEditOnItsNameCell)
 TEST_F(Ranking, CloseButtonPressMoveAndRelease)
 {
     Main().BtnRankClick();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Rank()));
+    QTest::qWait(20); // painted once, as before any click a player can make
     const QImage normal = Main().ImageList2->Image(0).toImage();
     const QImage pressed = Main().ImageList2->Image(1).toImage();
-    auto shown = [&] {
-        return Rank().grab(QRect(450, 8, 33, 33)).toImage().convertToFormat(normal.format());
-    };
+    ASSERT_NE(normal, pressed);
 
     // Press on it, move off, release there: normal again, still open.
     QTest::mousePress(&Rank(), Qt::LeftButton, {}, QPoint(460, 20));
     EXPECT_TRUE(Rank().ClosePressed);
+    EXPECT_EQ(Rank().ShownCloseImage, 1);
     QTest::mouseMove(&Rank(), QPoint(300, 200));
+    EXPECT_EQ(Rank().ShownCloseImage, 1);
     QTest::mouseRelease(&Rank(), Qt::LeftButton, {}, QPoint(300, 200));
     EXPECT_FALSE(Rank().ClosePressed);
+    EXPECT_EQ(Rank().ShownCloseImage, 0);
     EXPECT_TRUE(Rank().isVisible());
-    EXPECT_EQ(shown(), normal);
+
+    // A repaint while held shows it normal; the release still closes.
+    QTest::mousePress(&Rank(), Qt::LeftButton, {}, QPoint(460, 20));
+    Rank().repaint();
+    EXPECT_EQ(Rank().ShownCloseImage, 0);
+    EXPECT_TRUE(Rank().ClosePressed);
+    QTest::mouseRelease(&Rank(), Qt::LeftButton, {}, QPoint(470, 30));
+    EXPECT_FALSE(Rank().isVisible());
 
     // Press elsewhere, release on the button: nothing.
+    Main().BtnRankClick();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Rank()));
+    QTest::qWait(20); // painted once, as before any click a player can make
     QTest::mousePress(&Rank(), Qt::LeftButton, {}, QPoint(300, 200));
+    EXPECT_EQ(Rank().ShownCloseImage, 0);
     QTest::mouseRelease(&Rank(), Qt::LeftButton, {}, QPoint(460, 20));
     EXPECT_TRUE(Rank().isVisible());
 
     // Both corners belong to the button: press at one, release at the other.
     QTest::mousePress(&Rank(), Qt::RightButton, {}, QPoint(483, 41));
-    EXPECT_NE(normal, pressed);
+    EXPECT_EQ(Rank().ShownCloseImage, 1);
     QTest::mouseRelease(&Rank(), Qt::RightButton, {}, QPoint(450, 8));
     EXPECT_FALSE(Rank().isVisible());
     EXPECT_FALSE(Main().RankWaiting);
@@ -213,6 +227,7 @@ TEST_F(Ranking, TimeNoBetterThanRowTenShowsNoEditAndSavesNothing)
         });
         EXPECT_FALSE(edit);
         EXPECT_EQ(FileBytes(), before);
+        EXPECT_TRUE(Messages.Messages.empty());
     }
 }
 
@@ -224,6 +239,41 @@ TEST_F(Ranking, TimeBetterThanRowOneDropsTheOldRowTen)
     EXPECT_EQ(saved[1].Time, 9999);
     EXPECT_EQ(saved[2].Name, "P1");
     EXPECT_EQ(saved[10].Name, "P9");
+}
+
+TEST_F(Ranking, EachNamingStartsFromNupe)
+{
+    FinishGame(5000, [&] {
+        Rank().Edit->clear();
+        TypeText(Rank().Edit, QStringLiteral("ぬぺ"));
+        CloseRanking();
+    });
+    QString secondStart;
+    FinishGame(4000, [&] {
+        secondStart = Rank().Edit->text();
+        CloseRanking();
+    });
+    EXPECT_EQ(secondStart, QStringLiteral("NUPE"));
+    const TRanking saved = ReadFile();
+    EXPECT_EQ(saved[1].Name, "NUPE");
+    EXPECT_EQ(saved[2].Name, "\x82\xca\x82\xd8");
+}
+
+TEST_F(Ranking, TableFilledWithBetterTimesMeanwhileSavesNothing)
+{
+    // Another copy fills all ten rows with better times while ours is open:
+    // ours no longer makes the table, and that copy's file stays.
+    FinishGame(50000, [&] {
+        TRanking better;
+        for (int32_t i = 1; i <= 10; ++i)
+            better[i] = {i * 1000, "FAST", "2001/05/23"};
+        ASSERT_TRUE(SaveRanking(RankFile(), better));
+        CloseRanking();
+    });
+    const TRanking saved = ReadFile();
+    for (int32_t i = 1; i <= 10; ++i)
+        EXPECT_EQ(saved[i].Name, "FAST");
+    EXPECT_TRUE(Messages.Messages.empty());
 }
 
 TEST_F(Ranking, ClearedNameIsSavedEmpty)
@@ -359,7 +409,7 @@ TEST_F(Ranking, RankingButtonDuringTheWaitKeepsThePendingEntry)
 
 TEST_F(Ranking, SaveErrorStopsTheGameEndAndIsShown)
 {
-    QDir().mkdir(QStringLiteral("Rank.Dat")); // a directory in the way
+    QDir().mkdir(RankFile()); // a directory in the way
     FinishGame(12000, [&] { CloseRanking(); });
     ASSERT_EQ(Messages.Messages.size(), 1u);
     EXPECT_EQ(Messages.Messages[0].Text, QStringLiteral("ファイルへのアクセスが拒否されました"));

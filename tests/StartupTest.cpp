@@ -132,8 +132,12 @@ TEST(Startup, PictureFileBesideTheExecutableOnlyIsNotFound)
 {
     // Img.Dat is looked for in the current directory, not beside the program.
     TScratchDir dir;
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/Img.Dat");
+    ASSERT_FALSE(QFile::exists(beside));
+    WriteJpeg(beside, MakeStrip(24));
     TMessageRecorder messages;
     TWindows w;
+    QFile::remove(beside);
     ASSERT_EQ(messages.Messages.size(), 1u);
     EXPECT_EQ(messages.Messages[0].Text, QStringLiteral("画像ファイル「Img.Dat」がありません。"));
 }

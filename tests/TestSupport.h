@@ -85,6 +85,18 @@ public:
 // Types `text` into `widget` one character at a time, any script.
 void TypeText(QWidget* widget, const QString& text);
 
+// Counts the paint events a widget receives.
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        Count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    int Count = 0;
+};
+
 // Whether two colours are within `tolerance` per component (JPEG is lossy).
 bool Near(QColor a, QColor b, int tolerance = 12);
 
@@ -94,10 +106,11 @@ namespace Test {
 // The three windows, created as the program creates them.
 struct TWindows {
     TWindows()
-        : Main(std::make_unique<TForm1>()), Rank(std::make_unique<TForm3>()),
-          Stop(std::make_unique<TForm2>())
+        : Cleared((Platform::ClearTerminateRequest(), true)), Main(std::make_unique<TForm1>()),
+          Rank(std::make_unique<TForm3>()), Stop(std::make_unique<TForm2>())
     {
     }
+    bool Cleared;
     std::unique_ptr<TForm1> Main;
     std::unique_ptr<TForm3> Rank;
     std::unique_ptr<TForm2> Stop;
@@ -111,14 +124,19 @@ int32_t ShownPicture(const TForm1& form, int32_t n, int pictures = 32);
 
 namespace Test {
 // The windows on a seeded 32-picture deal, a test clock, recorded message
-// boxes, and "Rank.Dat" in the scratch directory.
+// boxes, and "Rank.Dat" in the scratch directory's "exe" folder.
 class GameTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         WriteStrip(32);
         W = std::make_unique<TWindows>();
-        Main().AppDir = Dir.Path(QString()) + QDir::separator();
+        // The ranking lives beside the executable, which is not the current
+        // directory (that holds Img.Dat).
+        QDir().mkdir(QStringLiteral("exe"));
+        Main().AppDir = Dir.Path(QStringLiteral("exe")) + QDir::separator();
+        // The whole board in view: the off-screen display is only 800 x 600.
+        Main().FitWindow(QSize(1920, 1080));
         Deal(4242);
     }
 

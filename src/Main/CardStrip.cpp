@@ -3,6 +3,7 @@
 // Qt
 #include <QFile>
 // std
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
@@ -41,7 +42,7 @@ QString Refusal(const QString& name, const QString& reason)
 
 } // namespace
 
-QImage DecodeJpegFile(const QString& path, const QString& shownName)
+QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -77,16 +78,20 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName)
         } else {
             cinfo.out_color_space = JCS_RGB;
             jpeg_start_decompress(&cinfo);
-            image =
-                QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB888);
+            const int rows = int(std::min<JDIMENSION>(cinfo.output_height, JDIMENSION(maxRows)));
+            image = QImage(int(cinfo.output_width), rows, QImage::Format_RGB888);
             if (image.isNull()) {
                 reason = QStringLiteral("画像を展開するメモリが足りません。");
             } else {
-                while (cinfo.output_scanline < cinfo.output_height) {
+                while (int(cinfo.output_scanline) < rows) {
                     JSAMPROW row = image.scanLine(int(cinfo.output_scanline));
                     jpeg_read_scanlines(&cinfo, &row, 1);
                 }
-                jpeg_finish_decompress(&cinfo);
+                // Rows below are never shown: stop without decoding them.
+                if (cinfo.output_scanline < cinfo.output_height)
+                    jpeg_abort_decompress(&cinfo);
+                else
+                    jpeg_finish_decompress(&cinfo);
             }
         }
     } else {
@@ -102,7 +107,7 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName)
 
 QImage LoadCardStrip(const QString& path, const QString& shownName)
 {
-    QImage strip = DecodeJpegFile(path, shownName);
+    QImage strip = DecodeJpegFile(path, shownName, Strip::PictureH);
     if (strip.width() < Strip::PictureW * Board::MinPictures)
         throw TStripError(
             Refusal(shownName, QStringLiteral("画像の幅が %1 ピクセルしかありません。"

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QString>
 // std
+#include <climits>
 #include <stdexcept>
 #include <vector>
 
@@ -27,10 +28,12 @@ public:
 // Decodes a JPEG file at full size into 24-bit colour (QImage::Format_RGB888).
 // Refuses, with TStripError, files that are not JPEG images, truncated or
 // corrupt data, colour spaces other than RGB and greyscale, and images that
-// are too large. `shownName` names the file in the messages.
-QImage DecodeJpegFile(const QString& path, const QString& shownName);
+// are too large. `shownName` names the file in the messages. Only the top
+// `maxRows` rows are decoded.
+QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows = INT_MAX);
 
-// Decodes a card strip and checks that a deal can be made from it.
+// Decodes a card strip (its top 80 rows, all that cards show) and checks
+// that a deal can be made from it.
 QImage LoadCardStrip(const QString& path, const QString& shownName = Strip::FileName);
 
 // The highest picture index of a strip of the given width.

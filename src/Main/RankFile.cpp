@@ -216,8 +216,17 @@ void ReplaceFile(const QByteArray& target, const QByteArray& bytes, const struct
 {
     QByteArray temp = target + ".XXXXXX";
     TFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.Get() < 0)
-        ThrowErrno();
+    if (fd.Get() < 0) {
+        // A shared ranking often lies in a directory the player may not
+        // write, while the file itself is writable: save it in place then.
+        const int error = errno;
+        if (old && (error == EACCES || error == EPERM || error == EROFS) &&
+            ::access(target.constData(), W_OK) == 0) {
+            WriteInPlace(target, bytes);
+            return;
+        }
+        throw TInOutError(error);
+    }
     try {
         WriteAll(fd.Get(), bytes);
         if (old) {

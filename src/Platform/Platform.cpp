@@ -104,6 +104,11 @@ bool TerminateRequested()
     return TerminateFlag;
 }
 
+void ClearTerminateRequest()
+{
+    TerminateFlag = false;
+}
+
 void ShowMessage(const QString& text, TMsgIcon icon)
 {
     if (MessageHook) {

@@ -54,6 +54,8 @@ void WaitUntil(const std::function<bool()>& done, const std::function<int()>& wa
 // the request holds even if the loop has not started yet.
 void Terminate();
 bool TerminateRequested();
+// Forgets a request; for runs that create the game's windows more than once.
+void ClearTerminateRequest();
 
 // ---- message boxes and errors ---------------------------------------------
 

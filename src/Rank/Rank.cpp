@@ -168,8 +168,10 @@ bool TForm3::InCloseButton(QPoint p)
 
 void TForm3::paintEvent(QPaintEvent*)
 {
+    // A repaint of the window shows the button normal, even while held.
+    ShownCloseImage = ImmediateImage >= 0 ? ImmediateImage : 0;
     QPainter p(this);
-    Form1->ImageList2->Draw(p, CloseX, CloseY, ImmediateImage >= 0 ? ImmediateImage : 0);
+    Form1->ImageList2->Draw(p, CloseX, CloseY, ShownCloseImage);
 }
 
 void TForm3::DrawCloseButton(int index)

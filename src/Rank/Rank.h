@@ -33,6 +33,8 @@ public:
 
     int32_t EditRow = 0;
     bool ClosePressed = false;
+    // The image (0 normal, 1 pressed) last drawn on the close button.
+    int ShownCloseImage = 0;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
