@@ -79,7 +79,9 @@ void TBoardImage::FillRect(const TRect& dest, QRgb colour)
 void TBoardImage::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
-    p.fillRect(event->rect(), QColor(BoardColour));
+    // Red only where the bitmap does not reach (before the first drawing).
+    if (!Bitmap.rect().contains(event->rect()))
+        p.fillRect(event->rect(), QColor(BoardColour));
     if (!Bitmap.isNull())
         p.drawImage(event->rect().topLeft(), Bitmap, event->rect());
 }

@@ -177,7 +177,7 @@ void TForm3::paintEvent(QPaintEvent*)
 void TForm3::DrawCloseButton(int index)
 {
     ImmediateImage = index;
-    repaint(CloseX, CloseY, 33, 33);
+    repaint(CloseX, CloseY, CloseSize, CloseSize);
     ImmediateImage = -1;
 }
 

@@ -22,7 +22,7 @@ public:
     void ShowRanking(int32_t Row);
 
     // The close button's square and the area that counts as a hit on it.
-    static constexpr int CloseX = 450, CloseY = 8, CloseHit = 34;
+    static constexpr int CloseX = 450, CloseY = 8, CloseSize = 33, CloseHit = 34;
 
     QLabel* Label17 = nullptr;
     QLabel *LTime0 = nullptr, *LName0 = nullptr, *LDate0 = nullptr;
