@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 // Qt
+#include <QApplication>
 #include <QDate>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -51,6 +52,28 @@ TEST(Platform, ErrorEscapingAnEventHandlerIsShownAndTheProgramGoesOn)
         EXPECT_EQ(m.Text, QStringLiteral("ファイルへのアクセスが拒否されました"));
         EXPECT_EQ(m.Icon, Platform::TMsgIcon::Error);
     }
+}
+
+TEST(Platform, EndingWaitsUntilTheRunningHandlerAndItsBoxesAreDone)
+{
+    // The end asked for inside a handler (an exit while the ranking window
+    // waits, say) must not cut short an error box that handler shows later.
+    Platform::ClearTerminateRequest();
+    qint64 boxOpenMs = -1;
+    QTimer::singleShot(0, [&] {
+        Platform::Terminate();
+        QTimer::singleShot(150, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
+        });
+        QElapsedTimer open;
+        open.start();
+        Platform::ShowMessage(QStringLiteral("ディスクがいっぱいです"), Platform::TMsgIcon::Error);
+        boxOpenMs = open.elapsed();
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QCoreApplication::exec(), 0); // and the end still comes
+    EXPECT_GE(boxOpenMs, 150);
 }
 
 TEST(Platform, TickCountIsMonotonicMillisecondsFromProgramStart)

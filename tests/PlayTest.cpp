@@ -285,7 +285,7 @@ TEST_F(Play, RestartDuringAPenaltyLeavesTheWindowUpWithAFrozenBar)
     DuringPause([&] {
         Clock.Advance(400);
         Main().Timer1Timer();
-        Main().BtnReStartClick();
+        ClickCaption(Caption::ReStart);
         upAfterRestart = W->Stop->isVisible();
         timerAfterRestart = Main().Timer1->isActive();
         Clock.Advance(1600);
@@ -316,7 +316,7 @@ TEST_F(Play, ExitDuringAPenaltyHidesTheWindowAtOnceAndLeavesTheBoard)
     int32_t plannedEnd = 0;
     DuringPause([&] {
         plannedEnd = Main().PenaltyEndTick;
-        Main().BtnExitClick();
+        ClickCaption(Caption::Exit);
         hiddenAtOnce = !W->Stop->isVisible();
     });
     Click(p);

@@ -321,7 +321,7 @@ TEST_F(Ranking, ExitDuringTheWaitStillSavesTheResult)
 {
     Main().show();
     FinishGame(12000, [&] {
-        Main().BtnExitClick();
+        ClickCaption(Caption::Exit);
         EXPECT_TRUE(Rank().isVisible());
         EXPECT_FALSE(QFile::exists(RankFile()));
         CloseRanking();
@@ -384,7 +384,7 @@ TEST_F(Ranking, RestartDuringTheWaitDealsAtOnceAndAgainAfterwards)
 {
     uint32_t seedAfterRestart = 0;
     FinishGame(12000, [&] {
-        Main().BtnReStartClick();
+        ClickCaption(Caption::ReStart);
         for (int32_t n = 1; n <= 45; ++n)
             EXPECT_EQ(Shown(n), 0);
         seedAfterRestart = GameRandom().Seed;
@@ -399,7 +399,7 @@ TEST_F(Ranking, RankingButtonDuringTheWaitKeepsThePendingEntry)
 {
     FinishGame(12000, [&] {
         TypeText(Rank().Edit, QStringLiteral("Y"));
-        Main().BtnRankClick();
+        ClickCaption(Caption::Rank);
         EXPECT_TRUE(Rank().Edit->isVisible());
         EXPECT_EQ(Rank().Edit->text(), QStringLiteral("NUPEY"));
         CloseRanking();

@@ -63,7 +63,9 @@ TEST(Startup, WindowFitsTheBoardAndClampsToASmallScreen)
     WriteStrip(24);
     TWindows w;
     w.Main->FitWindow(QSize(1920, 1080));
-    EXPECT_EQ(w.Main->size(), QSize(966, 472));
+    // The client area inside a 2-pixel frame.
+    EXPECT_EQ(w.Main->size(), QSize(970, 476));
+    EXPECT_EQ(w.Main->ClientArea->geometry(), QRect(2, 2, 966, 472));
     EXPECT_EQ(w.Main->ScrollArea->geometry(), QRect(0, 37, 966, 435));
     EXPECT_EQ(w.Main->ImgArea->size(), QSize(960, 430));
     w.Main->show();
@@ -71,7 +73,7 @@ TEST(Startup, WindowFitsTheBoardAndClampsToASmallScreen)
     EXPECT_FALSE(w.Main->ScrollArea->verticalScrollBar()->isVisible());
 
     w.Main->FitWindow(QSize(800, 400));
-    EXPECT_EQ(w.Main->size(), QSize(800, 400));
+    EXPECT_EQ(w.Main->ClientArea->size(), QSize(800, 400));
     EXPECT_EQ(w.Main->ScrollArea->geometry(), QRect(0, 37, 800, 363));
     EXPECT_EQ(w.Main->ImgArea->size(), QSize(960, 430));
     QCoreApplication::processEvents();

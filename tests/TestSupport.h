@@ -2,6 +2,7 @@
 // Helpers shared by the tests: scratch directories, made-up picture strips,
 // a clock the tests drive, and a recorder for message boxes.
 
+#include "Main/CaptionStrip.h"
 #include "Main/Main.h"
 #include "Main/Random.h"
 #include "Platform/Platform.h"
@@ -162,6 +163,12 @@ protected:
     }
 
     void ClickAt(QPoint p) { QTest::mouseClick(Main().ImgArea, Qt::LeftButton, {}, p); }
+
+    // Clicks caption button b of the main window's strip.
+    void ClickCaption(int32_t b)
+    {
+        QTest::mouseClick(Main().ClientArea, Qt::LeftButton, {}, Caption::ButtonRect(b).center());
+    }
 
     // Cards holding `picture`, in card order.
     std::vector<int32_t> CardsWith(int32_t picture)

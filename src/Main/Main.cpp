@@ -1,5 +1,6 @@
 #include "Main/Main.h"
 
+#include "Main/CaptionStrip.h"
 #include "Main/CardStrip.h"
 #include "Main/Look.h"
 #include "Main/TimeFormat.h"
@@ -25,7 +26,6 @@ TForm1* Form1 = nullptr;
 namespace {
 const QColor ClockColour(0, 255, 0);
 constexpr QRgb BoardColour = qRgb(255, 0, 0);
-constexpr int CaptionHeight = 37;
 constexpr int ClockIntervalMs = 200;
 constexpr int PenaltyFaceMs = 300;
 constexpr int PenaltyPauseMs = 2000;
@@ -102,15 +102,22 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
     setWindowTitle(Platform::AppTitle);
 
     // The layout's design values; FormCreate and the window fit adjust them.
+    // The frame around the client area has the window colour and takes no
+    // mouse input.
     setFont(Look::PGothic(12));
-    resize(796, 459);
+    ClientArea = new TClientArea(this);
+    ClientArea->setGeometry(Caption::FrameWidth, Caption::FrameWidth, 796, 459);
+    resize(796 + 2 * Caption::FrameWidth, 459 + 2 * Caption::FrameWidth);
 
-    LblTime = new QLabel(this);
+    LblTime = new QLabel(ClientArea);
     LblTime->setFont(Look::Gothic(19, true));
     Look::SetTextColour(LblTime, ClockColour);
     LblTime->move(224, 8);
+    // The clock is a handle for dragging the window, like the strip around it.
+    LblTime->setMouseTracking(true);
+    LblTime->installEventFilter(this);
 
-    ScrollArea = new QScrollArea(this);
+    ScrollArea = new QScrollArea(ClientArea);
     ScrollArea->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     ScrollArea->setWidgetResizable(false);
     Look::SetBackground(ScrollArea->viewport(), QColor(BoardColour));
@@ -146,6 +153,7 @@ void TForm1::FormCreate()
     Dragging = false;
     Closing = false;
     Look::SetBackground(this, Look::WindowColour);
+    Look::SetBackground(ClientArea, Look::WindowColour);
     Look::SetBackground(LblTime, Look::WindowColour);
     PressedButton = -1;
     HintButton = -1;
@@ -193,8 +201,10 @@ void TForm1::FitWindow(QSize screen)
     const TRect& last = Cards[Board::CardCount].Rect;
     const int w = std::min(last.Right + 12, screen.width());
     const int h = std::min(last.Bottom + 47, screen.height());
-    setFixedSize(w, h);
-    ScrollArea->setGeometry(0, CaptionHeight, w, h - CaptionHeight);
+    // The client area takes the size; the frame lies around it.
+    ClientArea->setGeometry(Caption::FrameWidth, Caption::FrameWidth, w, h);
+    setFixedSize(w + 2 * Caption::FrameWidth, h + 2 * Caption::FrameWidth);
+    ScrollArea->setGeometry(0, Caption::StripHeight, w, h - Caption::StripHeight);
     ImgArea->resize(last.Right + Board::GapX, last.Bottom + Board::GapY);
 }
 
@@ -219,7 +229,7 @@ void TForm1::changeEvent(QEvent* event)
 
 void TForm1::ApplicationRestore()
 {
-    // Restarts the LED marquee once it is on the window.
+    // The LED sign starts again here.
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

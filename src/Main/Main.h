@@ -15,8 +15,11 @@
 #include <vector>
 
 class QLabel;
+class QMouseEvent;
+class QPainter;
 class QScrollArea;
 class QTimer;
+class TClientArea;
 
 // The board image: shows an off-screen bitmap that all board drawing goes to.
 class TBoardImage : public QWidget {
@@ -69,14 +72,30 @@ public:
     void BtnExitClick();
     void BtnReStartClick();
     void BtnRankClick();
+    void BtnMinClick();
     // Runs when the minimised application is restored.
     void ApplicationRestore();
+
+    // The caption strip. Sender is the main window itself (its client area),
+    // the clock label or the LED sign; X and Y are in the sender's client
+    // coordinates. Only the main window itself can hit a caption button.
+    void ImgTopMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
+                         int X, int Y);
+    void ImgTopMouseMove(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y);
+    void ImgTopMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
+                       int Y);
+    // Draws caption button i normal or pressed, on screen at once.
+    void DrawCaptionButton(int32_t i, bool Normal);
+    // The paint handler of the client area: the four buttons, normal.
+    void FormPaint();
 
     // Board mouse press, in board image pixels.
     void ImgAreaMouseDown(Qt::MouseButton Button, int X, int Y);
     void Timer1Timer();
 
-    // Controls.
+    // Controls. The client area lies inside a 2-pixel frame; every other
+    // control is its child, placed in client coordinates.
+    TClientArea* ClientArea = nullptr;
     QScrollArea* ScrollArea = nullptr;
     TBoardImage* ImgArea = nullptr;
     QTimer* Timer1 = nullptr;
@@ -107,6 +126,7 @@ public:
     TRanking Ranking;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -123,7 +143,26 @@ private:
     // Reads the ranking file; a missing or foreign file is an empty table.
     void ReadRanking();
 
+    // The caption strip's helpers (CaptionStrip.cpp).
+    friend class TClientArea;
+    // Hands a mouse event of the client area, the clock or the LED sign to
+    // the strip's handlers.
+    void StripMouseEvent(QObject* sender, QMouseEvent* event);
+    int32_t CaptionButtonOf(QObject* sender, int x, int y) const;
+    void RunCaptionButton(int32_t b);
+    void SetHintsEnabled(bool on);
+    // The screen position of the pointer for the event being handled.
+    QPoint CursorPos() const;
+
     bool Centred = false;
+    // While the client area paints: the painter that buttons are drawn with.
+    QPainter* PaintCanvas = nullptr;
+    // A button image that DrawCaptionButton shows at once: button and image.
+    int32_t ImmediateButton = -1;
+    int32_t ImmediateImage = -1;
+    QPoint EventCursorPos;
+    bool HandlingPointer = false;
+    QString HintText;
 };
 
 extern TForm1* Form1;

@@ -41,7 +41,25 @@ TClock& Clock()
 }
 
 bool TerminateFlag = false;
+// An end asked for but not yet passed on to the message loop, and how many
+// events are being handled, one inside the other.
+bool ExitPending = false;
+int DispatchDepth = 0;
 TMessageHook MessageHook;
+
+// Ends the message loop, but only from the loop itself: while any handler is
+// still running (a wait inside a card click, a message box), ending the loop
+// would make every modal box opened after it return at once, unseen. The
+// request then waits until the outermost handler has returned.
+void ExitIfIdle(int depthOfCaller)
+{
+    // Only the program's own loop, with no modal loop inside it: before the
+    // loop runs, the queued request passes it on once it does.
+    if (!ExitPending || DispatchDepth > depthOfCaller || QThread::currentThread()->loopLevel() != 1)
+        return;
+    ExitPending = false;
+    QCoreApplication::exit(0);
+}
 
 QTextCodec* CodePage()
 {
@@ -91,12 +109,15 @@ void WaitUntil(const std::function<bool()>& done, const std::function<int()>& wa
 void Terminate()
 {
     TerminateFlag = true;
+    ExitPending = true;
     // Queued, so that a request made before the loop runs is not lost. exit()
     // rather than quit(): quit() would close every window at once, and a
     // ranking window that is waiting for a name must stay until the player
-    // closes it.
+    // closes it. The queued call runs as an event of its own (depth 1) when
+    // the loop is idle; inside a handler, notify() passes the request on
+    // once that handler has returned.
     QMetaObject::invokeMethod(
-        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        qApp, [] { ExitIfIdle(1); }, Qt::QueuedConnection);
 }
 
 bool TerminateRequested()
@@ -107,6 +128,7 @@ bool TerminateRequested()
 void ClearTerminateRequest()
 {
     TerminateFlag = false;
+    ExitPending = false;
 }
 
 void ShowMessage(const QString& text, TMsgIcon icon)
@@ -143,16 +165,29 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(AppTitle);
     setApplicationDisplayName(AppTitle);
+    // The game ends through Terminate() alone (the main window's close does
+    // that): a waiting ranking window keeps the run alive after the main
+    // window has gone.
+    setQuitOnLastWindowClosed(false);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
 {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception& e) {
-        HandleException(e);
+    struct TDepth {
+        TDepth() { ++DispatchDepth; }
+        ~TDepth() { --DispatchDepth; }
+    };
+    bool handled = false;
+    {
+        TDepth depth;
+        try {
+            handled = QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            HandleException(e);
+        }
     }
-    return false;
+    ExitIfIdle(0);
+    return handled;
 }
 
 QByteArray ToCodePage(const QString& text)

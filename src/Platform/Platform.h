@@ -50,8 +50,9 @@ void ProcessMessages();
 // (a time limit); the loop wakes itself then.
 void WaitUntil(const std::function<bool()>& done, const std::function<int()>& wakeInMs = nullptr);
 
-// Asks the application to end once control is back in its message loop;
-// the request holds even if the loop has not started yet.
+// Asks the application to end once control is back in its message loop:
+// after every handler that is running has returned (waits and message boxes
+// inside them included); the request holds even if the loop has not started.
 void Terminate();
 bool TerminateRequested();
 // Forgets a request; for runs that create the game's windows more than once.

@@ -1,0 +1,226 @@
+#include "Main/CaptionStrip.h"
+
+#include "Main/Main.h"
+#include "Platform/Platform.h"
+// Qt
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <QWindow>
+
+// ---- TClientArea -------------------------------------------------------------
+
+TClientArea::TClientArea(TForm1* form) : QWidget(form), Form(form)
+{
+    // Every move counts, not only while a button is held: the hints follow
+    // the pointer over the buttons.
+    setMouseTracking(true);
+}
+
+void TClientArea::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    Form->PaintCanvas = &painter;
+    Form->FormPaint();
+    // A button being drawn at once shows its image over what the repaint drew.
+    if (Form->ImmediateImage >= 0) {
+        const QRect r = Caption::ButtonRect(Form->ImmediateButton);
+        Form->ImageList2->Draw(painter, r.x(), r.y(), Form->ImmediateImage);
+    }
+    Form->PaintCanvas = nullptr;
+}
+
+void TClientArea::mousePressEvent(QMouseEvent* event)
+{
+    Form->StripMouseEvent(Form, event);
+}
+
+void TClientArea::mouseMoveEvent(QMouseEvent* event)
+{
+    Form->StripMouseEvent(Form, event);
+}
+
+void TClientArea::mouseReleaseEvent(QMouseEvent* event)
+{
+    Form->StripMouseEvent(Form, event);
+}
+
+// ---- TForm1: the caption strip ---------------------------------------------
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+        StripMouseEvent(watched, static_cast<QMouseEvent*>(event));
+        return true;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}
+
+void TForm1::StripMouseEvent(QObject* sender, QMouseEvent* event)
+{
+    const QPoint p = Platform::PixelAt(event->position());
+    EventCursorPos = Platform::PixelAt(event->globalPosition());
+    HandlingPointer = true;
+    Platform::Guarded([&] {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: // the second press of a double click
+            ImgTopMouseDown(sender, event->button(), event->modifiers(), p.x(), p.y());
+            break;
+        case QEvent::MouseMove:
+            ImgTopMouseMove(sender, event->modifiers(), p.x(), p.y());
+            break;
+        case QEvent::MouseButtonRelease:
+            ImgTopMouseUp(sender, event->button(), event->modifiers(), p.x(), p.y());
+            break;
+        default:
+            break;
+        }
+    });
+    HandlingPointer = false;
+    event->accept();
+}
+
+QPoint TForm1::CursorPos() const
+{
+    // The pointer as the event saw it: the same screen coordinates whichever
+    // element reported it and however far the window has moved since.
+    return HandlingPointer ? EventCursorPos : QCursor::pos();
+}
+
+int32_t TForm1::CaptionButtonOf(QObject* sender, int x, int y) const
+{
+    // The clock and the LED sign lie in the strip but are never buttons,
+    // whatever their own coordinates.
+    return sender == this ? Caption::ButtonAt(x, y) : -1;
+}
+
+void TForm1::DrawCaptionButton(int32_t i, bool Normal)
+{
+    const int32_t image = 2 * i + (Normal ? 0 : 1);
+    if (PaintCanvas) {
+        const QRect r = Caption::ButtonRect(i);
+        ImageList2->Draw(*PaintCanvas, r.x(), r.y(), image);
+        return;
+    }
+    ImmediateButton = i;
+    ImmediateImage = image;
+    ClientArea->repaint(Caption::ButtonRect(i));
+    ImmediateButton = -1;
+    ImmediateImage = -1;
+}
+
+void TForm1::FormPaint()
+{
+    for (int32_t b = 0; b < Caption::ButtonCount; ++b)
+        DrawCaptionButton(b, true);
+}
+
+void TForm1::SetHintsEnabled(bool on)
+{
+    if (on) {
+        ClientArea->setToolTip(HintText);
+        return;
+    }
+    ClientArea->setToolTip(QString());
+    QToolTip::hideText();
+}
+
+void TForm1::ImgTopMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers, int X,
+                             int Y)
+{
+    if (Button != Qt::LeftButton)
+        return;
+    if (const int32_t b = CaptionButtonOf(Sender, X, Y); b >= 0) {
+        PressedButton = b;
+        DrawCaptionButton(b, false);
+        return;
+    }
+    Dragging = true;
+    DragOrigin = CursorPos();
+    PressedButton = -1;
+    // Where windows may not place themselves (Wayland), the compositor moves
+    // the window for us; its move ends with the button.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && windowHandle() &&
+        windowHandle()->startSystemMove())
+        Dragging = false;
+}
+
+void TForm1::ImgTopMouseMove(QObject* Sender, Qt::KeyboardModifiers, int X, int Y)
+{
+    if (const int32_t b = CaptionButtonOf(Sender, X, Y); b >= 0) {
+        if (b != HintButton) {
+            const bool tipShown = QToolTip::isVisible();
+            SetHintsEnabled(false);
+            HintText = Caption::Hints[size_t(b)];
+            SetHintsEnabled(true);
+            HintButton = b;
+            // A hint already on screen takes the next button's text at once.
+            if (tipShown)
+                QToolTip::showText(CursorPos(), HintText, ClientArea, Caption::ButtonRect(b));
+        }
+    } else {
+        SetHintsEnabled(false);
+        HintButton = -1;
+    }
+
+    if (Dragging) {
+        // By the pointer's travel on the screen: the event's own coordinates
+        // move with the window. Nothing keeps the window on the screen.
+        const QPoint p = CursorPos();
+        move(x() + (p.x() - DragOrigin.x()), y() + (p.y() - DragOrigin.y()));
+        DragOrigin = p;
+    }
+}
+
+void TForm1::ImgTopMouseUp(QObject* Sender, Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y)
+{
+    Dragging = false;
+    if (PressedButton == -1)
+        return;
+    const int32_t pressed = PressedButton;
+    // Released even when the action fails, so that a later release cannot
+    // run it again.
+    struct TRelease {
+        int32_t& Button;
+        ~TRelease() { Button = -1; }
+    } release{PressedButton};
+    DrawCaptionButton(pressed, true);
+    if (CaptionButtonOf(Sender, X, Y) >= 0)
+        RunCaptionButton(pressed);
+}
+
+void TForm1::RunCaptionButton(int32_t b)
+{
+    switch (b) {
+    case Caption::Exit:
+        BtnExitClick();
+        break;
+    case Caption::ReStart:
+        BtnReStartClick();
+        break;
+    case Caption::Rank:
+        BtnRankClick();
+        break;
+    case Caption::Min:
+        BtnMinClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::BtnMinClick()
+{
+    // The LED sign stops here, before the window goes.
+    // Handled before this returns: the window state changes at once, and
+    // ApplicationRestore runs when the player brings the game back.
+    setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+}

@@ -1,0 +1,197 @@
+// The caption strip on the real main window: the four drawn buttons, their
+// hints, and dragging the window by the strip and the clock.
+
+#include "TestSupport.h"
+// Qt
+#include <QLabel>
+#include <QScreen>
+#include <QTest>
+// gtest
+#include <gtest/gtest.h>
+
+using namespace Test;
+
+namespace {
+
+TEST(CaptionHitRule, ButtonsAndTheRowBelowThemAreHits)
+{
+    struct TCase {
+        int X, Y, Button;
+    };
+    for (const TCase c : {TCase{19, 10, -1},
+                          {20, 2, 0},
+                          {52, 34, 0},
+                          {53, 10, 1},
+                          {86, 35, 2},
+                          {151, 35, 3},
+                          {152, 10, -1},
+                          {20, 1, -1},
+                          {100, 36, -1}})
+        EXPECT_EQ(Caption::ButtonAt(c.X, c.Y), c.Button) << c.X << "," << c.Y;
+}
+
+class Strip : public GameTest {
+protected:
+    void SetUp() override
+    {
+        GameTest::SetUp();
+        Main().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Main()));
+    }
+
+    QWidget* Client() { return Main().ClientArea; }
+    QWidget* Label() { return Main().LblTime; }
+
+    // What the window shows on screen in button b's square.
+    QImage ShownButton(int32_t b)
+    {
+        QCoreApplication::processEvents();
+        const QImage window = Main().screen()->grabWindow(Main().winId()).toImage();
+        return window.copy(Caption::ButtonRect(b).translated(2, 2))
+            .convertToFormat(QImage::Format_RGB32);
+    }
+    QImage ButtonImage(int32_t image)
+    {
+        return Main().ImageList2->Image(image).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    // Which caption actions have run since the game was started by a click.
+    struct TActions {
+        bool Exit, ReStart, Rank, Min;
+        bool operator==(const TActions&) const = default;
+    };
+    void StartGame() { Click(SomePair(0).first); }
+    TActions Ran()
+    {
+        return {Main().Closing, !Main().ClockStarted, W->Rank->isVisible(), Main().isMinimized()};
+    }
+};
+
+struct TPressCase {
+    const char* Name;
+    bool OnLabel;    // the press goes to the clock label, else to the client area
+    QPoint Press;    // in the receiver's coordinates
+    QPoint Release;  // in client coordinates
+    int32_t Pressed; // PressedButton after the press
+    bool Drags;      // Dragging after the press
+    int32_t Action;  // the button whose action runs, or -1
+};
+
+void PrintTo(const TPressCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class StripPress : public Strip, public ::testing::WithParamInterface<TPressCase> {};
+
+TEST_P(StripPress, ReleaseRunsThePressedButtonOnlyOverTheButtons)
+{
+    const TPressCase& c = GetParam();
+    StartGame();
+    QTest::mousePress(c.OnLabel ? Label() : Client(), Qt::LeftButton, {}, c.Press);
+    EXPECT_EQ(Main().PressedButton, c.Pressed);
+    EXPECT_EQ(Main().Dragging, c.Drags);
+    QTest::mouseRelease(Client(), Qt::LeftButton, {}, c.Release);
+    EXPECT_FALSE(Main().Dragging);
+    EXPECT_EQ(Main().PressedButton, -1);
+    const TActions expected{c.Action == Caption::Exit, c.Action == Caption::ReStart,
+                            c.Action == Caption::Rank, c.Action == Caption::Min};
+    EXPECT_EQ(Ran(), expected);
+    // Released, every button shows its normal image again.
+    if (!Main().Closing && !Main().isMinimized()) {
+        for (int32_t b = 0; b < 4; ++b)
+            EXPECT_EQ(ShownButton(b), ButtonImage(2 * b)) << b;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StripPress,
+    ::testing::Values(
+        TPressCase{"ExitReleasedOverRanking", false, {30, 10}, {100, 10}, 0, false, Caption::Exit},
+        TPressCase{"RestartReleasedOffTheButtons", false, {60, 10}, {300, 10}, 1, false, -1},
+        TPressCase{"RankingOnTheRowBelow", false, {90, 35}, {90, 35}, 2, false, Caption::Rank},
+        TPressCase{"MinimiseReleasedOverExit", false, {140, 20}, {21, 3}, 3, false, Caption::Min},
+        TPressCase{"RightOfMinimiseDrags", false, {152, 10}, {60, 10}, -1, true, -1},
+        TPressCase{"ClockInsideTheButtonBoxDrags", true, {30, 10}, {60, 10}, -1, true, -1}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(Strip, OnlyTheLeftButtonPressesButAnyReleaseCompletes)
+{
+    StartGame();
+    QTest::mousePress(Client(), Qt::RightButton, {}, {300, 20});
+    QTest::mousePress(Client(), Qt::MiddleButton, {}, {60, 10});
+    EXPECT_FALSE(Main().Dragging);
+    EXPECT_EQ(Main().PressedButton, -1);
+    QTest::mouseRelease(Client(), Qt::MiddleButton, {}, {60, 10});
+    QTest::mouseRelease(Client(), Qt::RightButton, {}, {300, 20});
+    EXPECT_EQ(Ran(), (TActions{false, false, false, false}));
+
+    QTest::mousePress(Client(), Qt::LeftButton, {}, {300, 20});
+    QTest::mouseRelease(Client(), Qt::RightButton, {}, {300, 20});
+    EXPECT_FALSE(Main().Dragging);
+
+    QTest::mousePress(Client(), Qt::LeftButton, {}, {90, 10});
+    QTest::mouseRelease(Client(), Qt::RightButton, {}, {90, 10});
+    EXPECT_EQ(Ran(), (TActions{false, false, true, false}));
+}
+
+TEST_F(Strip, HeldButtonShowsPressedUntilARepaintAndStillActs)
+{
+    StartGame();
+    for (int32_t b = 0; b < 4; ++b)
+        EXPECT_EQ(ShownButton(b), ButtonImage(2 * b)) << b;
+    QTest::mousePress(Client(), Qt::LeftButton, {}, {60, 10});
+    EXPECT_EQ(ShownButton(1), ButtonImage(3));
+    Client()->repaint();
+    EXPECT_EQ(ShownButton(1), ButtonImage(2));
+    QTest::mouseRelease(Client(), Qt::LeftButton, {}, {60, 10});
+    EXPECT_EQ(Ran(), (TActions{false, true, false, false}));
+}
+
+TEST_F(Strip, HintFollowsThePointerAndGoesOffTheButtons)
+{
+    struct TStep {
+        bool OnLabel;
+        QPoint At;
+        int32_t Button;
+        const char* Hint;
+    };
+    for (const TStep s : {TStep{false, {30, 10}, 0, "終了"},
+                          {false, {45, 30}, 0, "終了"},
+                          {false, {60, 10}, 1, "再スタート"},
+                          {false, {100, 35}, 2, "ランキング"},
+                          {false, {300, 10}, -1, ""},
+                          {false, {140, 10}, 3, "最小化"},
+                          {true, {5, 5}, -1, ""}}) {
+        QTest::mouseMove(s.OnLabel ? Label() : Client(), s.At);
+        EXPECT_EQ(Main().HintButton, s.Button) << s.At.x();
+        EXPECT_EQ(Client()->toolTip(), QString::fromUtf8(s.Hint)) << s.At.x();
+    }
+}
+
+TEST_F(Strip, FrameTakesNoMouseInput)
+{
+    for (QPoint p : {QPoint(1, 10), QPoint(25, 1), QPoint(969, 200)}) {
+        QTest::mousePress(&Main(), Qt::LeftButton, {}, p);
+        EXPECT_FALSE(Main().Dragging);
+        EXPECT_EQ(Main().PressedButton, -1);
+        QTest::mouseRelease(&Main(), Qt::LeftButton, {}, p);
+    }
+}
+
+TEST_F(Strip, DragMovesTheWindowByThePointersTravel)
+{
+    const QPoint start = Main().pos();
+    const QPoint grip = Label()->mapToGlobal(QPoint(10, 10));
+    QTest::mousePress(Label(), Qt::LeftButton, {}, {10, 10});
+    // Positions are taken on the screen: the window moves under the pointer.
+    for (const QPoint travel : {QPoint(40, -15), QPoint(-300, 25), QPoint(-2000, -900)}) {
+        const QPoint to = grip + travel;
+        QTest::mouseMove(Label(), Label()->mapFromGlobal(to));
+        EXPECT_EQ(Main().pos(), start + travel);
+    }
+    QTest::mouseRelease(Label(), Qt::LeftButton, {}, Label()->mapFromGlobal(grip));
+    EXPECT_FALSE(Main().Dragging);
+}
+
+} // namespace
