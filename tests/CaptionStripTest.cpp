@@ -30,6 +30,9 @@ TEST(CaptionHitRule, ButtonsAndTheRowBelowThemAreHits)
         EXPECT_EQ(Caption::ButtonAt(c.X, c.Y), c.Button) << c.X << "," << c.Y;
 }
 
+// Where a mouse event lands: the strip itself, the clock or the LED sign.
+enum TTarget { OnStrip, OnClock, OnSign };
+
 class Strip : public GameTest {
 protected:
     void SetUp() override
@@ -41,6 +44,8 @@ protected:
 
     QWidget* Client() { return Main().ClientArea; }
     QWidget* Label() { return Main().LblTime; }
+    QWidget* Sign() { return Main().LightStr1; }
+    QWidget* Target(TTarget t) { return t == OnStrip ? Client() : t == OnClock ? Label() : Sign(); }
 
     // What the window shows on screen in button b's square.
     QImage ShownButton(int32_t b)
@@ -69,7 +74,7 @@ protected:
 
 struct TPressCase {
     const char* Name;
-    bool OnLabel;    // the press goes to the clock label, else to the client area
+    TTarget Target;  // where the press goes
     QPoint Press;    // in the receiver's coordinates
     QPoint Release;  // in client coordinates
     int32_t Pressed; // PressedButton after the press
@@ -88,7 +93,7 @@ TEST_P(StripPress, ReleaseRunsThePressedButtonOnlyOverTheButtons)
 {
     const TPressCase& c = GetParam();
     StartGame();
-    QTest::mousePress(c.OnLabel ? Label() : Client(), Qt::LeftButton, {}, c.Press);
+    QTest::mousePress(Target(c.Target), Qt::LeftButton, {}, c.Press);
     EXPECT_EQ(Main().PressedButton, c.Pressed);
     EXPECT_EQ(Main().Dragging, c.Drags);
     QTest::mouseRelease(Client(), Qt::LeftButton, {}, c.Release);
@@ -107,12 +112,14 @@ TEST_P(StripPress, ReleaseRunsThePressedButtonOnlyOverTheButtons)
 INSTANTIATE_TEST_SUITE_P(
     Cases, StripPress,
     ::testing::Values(
-        TPressCase{"ExitReleasedOverRanking", false, {30, 10}, {100, 10}, 0, false, Caption::Exit},
-        TPressCase{"RestartReleasedOffTheButtons", false, {60, 10}, {300, 10}, 1, false, -1},
-        TPressCase{"RankingOnTheRowBelow", false, {90, 35}, {90, 35}, 2, false, Caption::Rank},
-        TPressCase{"MinimiseReleasedOverExit", false, {140, 20}, {21, 3}, 3, false, Caption::Min},
-        TPressCase{"RightOfMinimiseDrags", false, {152, 10}, {60, 10}, -1, true, -1},
-        TPressCase{"ClockInsideTheButtonBoxDrags", true, {30, 10}, {60, 10}, -1, true, -1}),
+        TPressCase{
+            "ExitReleasedOverRanking", OnStrip, {30, 10}, {100, 10}, 0, false, Caption::Exit},
+        TPressCase{"RestartReleasedOffTheButtons", OnStrip, {60, 10}, {300, 10}, 1, false, -1},
+        TPressCase{"RankingOnTheRowBelow", OnStrip, {90, 35}, {90, 35}, 2, false, Caption::Rank},
+        TPressCase{"MinimiseReleasedOverExit", OnStrip, {140, 20}, {21, 3}, 3, false, Caption::Min},
+        TPressCase{"RightOfMinimiseDrags", OnStrip, {152, 10}, {60, 10}, -1, true, -1},
+        TPressCase{"ClockInsideTheButtonBoxDrags", OnClock, {30, 10}, {60, 10}, -1, true, -1},
+        TPressCase{"SignInsideTheButtonBoxDrags", OnSign, {30, 10}, {60, 10}, -1, true, -1}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(Strip, OnlyTheLeftButtonPressesButAnyReleaseCompletes)
@@ -151,19 +158,21 @@ TEST_F(Strip, HeldButtonShowsPressedUntilARepaintAndStillActs)
 TEST_F(Strip, HintFollowsThePointerAndGoesOffTheButtons)
 {
     struct TStep {
-        bool OnLabel;
+        TTarget On;
         QPoint At;
         int32_t Button;
         const char* Hint;
     };
-    for (const TStep s : {TStep{false, {30, 10}, 0, "終了"},
-                          {false, {45, 30}, 0, "終了"},
-                          {false, {60, 10}, 1, "再スタート"},
-                          {false, {100, 35}, 2, "ランキング"},
-                          {false, {300, 10}, -1, ""},
-                          {false, {140, 10}, 3, "最小化"},
-                          {true, {5, 5}, -1, ""}}) {
-        QTest::mouseMove(s.OnLabel ? Label() : Client(), s.At);
+    for (const TStep s : {TStep{OnStrip, {30, 10}, 0, "終了"},
+                          {OnStrip, {45, 30}, 0, "終了"},
+                          {OnStrip, {60, 10}, 1, "再スタート"},
+                          {OnStrip, {100, 35}, 2, "ランキング"},
+                          {OnStrip, {300, 10}, -1, ""},
+                          {OnStrip, {140, 10}, 3, "最小化"},
+                          {OnClock, {5, 5}, -1, ""},
+                          {OnStrip, {30, 10}, 0, "終了"},
+                          {OnSign, {30, 10}, -1, ""}}) {
+        QTest::mouseMove(Target(s.On), s.At);
         EXPECT_EQ(Main().HintButton, s.Button) << s.At.x();
         EXPECT_EQ(Client()->toolTip(), QString::fromUtf8(s.Hint)) << s.At.x();
     }

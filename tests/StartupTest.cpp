@@ -98,6 +98,9 @@ void ExpectMissingPictureMessageAndNoDeal()
         EXPECT_EQ(w.Main->Cards[n].Picture, 0);
     EXPECT_EQ(w.Main->ImgArea->size(), QSize(472, 173)); // never fitted nor drawn
     EXPECT_TRUE(w.Main->AppDir.isEmpty());
+    // The LED sign is filled and started only once the pictures are there.
+    EXPECT_TRUE(w.Main->LightStr1->ShowStrings().isEmpty());
+    EXPECT_FALSE(w.Main->LightStr1->ShowActive());
 }
 } // namespace
 

@@ -219,7 +219,7 @@ void TForm1::RunCaptionButton(int32_t b)
 
 void TForm1::BtnMinClick()
 {
-    // The LED sign stops here, before the window goes.
+    LightStr1->ShowStop();
     // Handled before this returns: the window state changes at once, and
     // ApplicationRestore runs when the player brings the game back.
     setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);

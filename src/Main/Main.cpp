@@ -1,5 +1,6 @@
 #include "Main/Main.h"
 
+#include "Main/AboutText.h"
 #include "Main/CaptionStrip.h"
 #include "Main/CardStrip.h"
 #include "Main/Look.h"
@@ -117,6 +118,19 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
     LblTime->setMouseTracking(true);
     LblTime->installEventFilter(this);
 
+    // The LED sign: 100 x 11 dots in the window's font, a handle for
+    // dragging like the rest of the strip.
+    LightStr1 = new TLightStr(ClientArea);
+    LightStr1->setGeometry(512, 2, 300, 33);
+    LightStr1->SetLightColor(QColor(255, 255, 0));
+    LightStr1->SetDarkColor(QColor(0, 128, 128));
+    LightStr1->SetBackColor(QColor(128, 0, 0));
+    LightStr1->setMouseTracking(true);
+    LightStr1->installEventFilter(this);
+    LightStr1->OnLineNext = [this](TLightStr* sender, int32_t index) {
+        LightStr1LineNext(sender, index);
+    };
+
     ScrollArea = new QScrollArea(ClientArea);
     ScrollArea->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     ScrollArea->setWidgetResizable(false);
@@ -164,7 +178,10 @@ void TForm1::FormCreate()
         return;
     }
 
-    // The LED marquee with the about-text is filled and started here.
+    // The about-text goes into the sign line by line, so its ShowCount stays 0.
+    for (const QString& line : AboutLines())
+        LightStr1->ShowStrings().append(line);
+    LightStr1->ShowStart();
 
     if (!LoadPictures())
         return;
@@ -229,7 +246,12 @@ void TForm1::changeEvent(QEvent* event)
 
 void TForm1::ApplicationRestore()
 {
-    // The LED sign starts again here.
+    LightStr1->ShowStart();
+}
+
+void TForm1::LightStr1LineNext(TLightStr*, int32_t Index)
+{
+    LightStr1->SetLightColor(AboutLineColour(Index));
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

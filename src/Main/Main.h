@@ -5,6 +5,7 @@
 #include "Main/Deal.h"
 #include "Main/ImageList.h"
 #include "Main/RankFile.h"
+#include "LightStr/LightStr.h"
 // Qt
 #include <QImage>
 #include <QPoint>
@@ -75,6 +76,8 @@ public:
     void BtnMinClick();
     // Runs when the minimised application is restored.
     void ApplicationRestore();
+    // The LED sign's next line is about to enter: gives it its colour.
+    void LightStr1LineNext(TLightStr* Sender, int32_t Index);
 
     // The caption strip. Sender is the main window itself (its client area),
     // the clock label or the LED sign; X and Y are in the sender's client
@@ -100,6 +103,8 @@ public:
     TBoardImage* ImgArea = nullptr;
     QTimer* Timer1 = nullptr;
     QLabel* LblTime = nullptr;
+    // The LED sign that loops the about-text.
+    TLightStr* LightStr1 = nullptr;
     // The caption-button images, 33 x 33: 2b normal and 2b + 1 pressed.
     std::unique_ptr<TImageList> ImageList2;
 
