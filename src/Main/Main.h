@@ -121,7 +121,7 @@ private:
     void SetClockText(int32_t ms);
     QString RankPath() const;
     // Reads the ranking file; a missing or foreign file is an empty table.
-    void ReadRanking();
+    void ReadRanking(TRankAccess access = TRankAccess::Read);
 
     bool Centred = false;
 };
