@@ -387,7 +387,8 @@ struct TUser {
 
 // Runs `check` where file rights apply: directly for an ordinary user, and
 // for root in a child process that has become `user`. Returns what `check`
-// returned, or -1 when rights cannot be made to apply.
+// returned (128 + the signal that killed it), or -1 when rights cannot be
+// made to apply.
 int AsUser(const TUser& user, const std::function<int()>& check)
 {
     if (::geteuid() != 0)
@@ -403,9 +404,11 @@ int AsUser(const TUser& user, const std::function<int()>& check)
         ::_exit(check());
     }
     int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+    if (::waitpid(child, &status, 0) != child)
         return -1;
-    return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status); // killed, by SIGXFSZ for one
+    return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
 }
 
 int AsOrdinaryUser(const std::function<int()>& check)

@@ -472,6 +472,11 @@ struct TUnwritable {
     const char* Row1Time; // what the ranking button then shows
 };
 
+void PrintTo(const TUnwritable& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
 class UnwritableRanking : public Ranking, public ::testing::WithParamInterface<TUnwritable> {};
 
 // A ranking that cannot be saved is reported when the game ends, before a
