@@ -625,6 +625,7 @@ TEST_P(SharedRanking, SaveWritesTheSharedFileItself)
         }
         struct stat after {};
         ASSERT_EQ(::stat(QFile::encodeName(file), &after), 0);
+        EXPECT_EQ(after.st_size, table == TRanking{} ? 124 : 4 + 10 * (12 + 4 * 50));
         EXPECT_EQ(after.st_ino, before.st_ino);
         EXPECT_EQ(after.st_uid, before.st_uid);
         EXPECT_EQ(after.st_gid, before.st_gid);
@@ -637,6 +638,7 @@ TEST_P(SharedRanking, SaveWritesTheSharedFileItself)
 INSTANTIATE_TEST_SUITE_P(RankFile, SharedRanking,
                          ::testing::Values(TSharing{"HardLinked", Root, Root, 0755, 0644, true},
                                            TSharing{"GroupShared", Owner, Member, 0775, 0664},
+                                           TSharing{"OwnersGroupFile", Owner, Owner, 0775, 0664},
                                            TSharing{"StickyDirectory", Owner, Member, 01777, 0666},
                                            TSharing{"LinkToAGroupFolder", Owner, Member, 0775, 0664,
                                                     false, true}),
