@@ -58,27 +58,29 @@ bool ParseRanking(const QByteArray& bytes, TRanking& ranking);
 // Writes all ten rows; returns true, or throws TInOutError.
 // - A private file (a regular file of ours that nobody else may write, with
 //   no second hard link) is replaced in one step by a new file renamed over
-//   it, with the same rights: readers see the old ranking or the new one.
+//   it, with the same group and rights: readers see the old ranking or the
+//   new one.
 // - Any other file (shared by a group, in a sticky directory, hard-linked,
 //   or in a directory we may not write) is written through in place, so it
 //   keeps its owner, group, rights and links. The room for a longer ranking
 //   is reserved before a byte of the old one is overwritten; then the file
 //   is written, cut to length and synced.
 // Either way a full disk or a file-size limit ("ディスクがいっぱいです")
-// leaves the old ranking whole. A symbolic link is followed and stays a
-// link; one that leads nowhere is an error and is left as it is. A new file
+// leaves the old ranking whole (in place, as far as the file system keeps
+// the room it reserved: copy-on-write and network file systems may not). A symbolic link is
+// followed and stays a link; one that leads nowhere is an error and is left as it is. A new file
 // gets the rights 0666 less the umask. A device is written as it stands.
 bool SaveRanking(const QString& fileName, const TRanking& ranking);
 
 // An advisory lock on the ranking file, held while it lives, so that two
 // running copies that finish a game at the same moment do not both merge
 // into the same old ranking and save over each other. Waits at most
-// `waitMs` for a copy that holds it, then goes on without it (Held() false):
-// that copy has hung, and losing this player's result would be worse than
-// what an unlocked save risks. Only copies that lock wait for each other;
-// reading never locks. With no ranking file yet, the file's directory is
-// locked instead; nothing is created. (POSIX only; on Windows this would be
-// LockFileEx on the file.)
+// `waitMs` for a copy that holds it, then goes on without it (Held() false,
+// as where the file system keeps no locks): a copy holds the lock for a few
+// milliseconds, so one that holds it longer has hung, and refusing this
+// player's save would be worse than what an unlocked save risks. Only copies that lock wait for
+// each other; reading never locks. With no ranking file yet, the file's directory is locked
+// instead; nothing is created. (POSIX only; on Windows this would be LockFileEx on the file.)
 class TRankLock {
 public:
     static constexpr int DefaultWaitMs = 3000;
