@@ -10,6 +10,7 @@
 #include "StopForm/StopForm.h"
 // Qt
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 // benchmark
 #include <benchmark/benchmark.h>
@@ -17,6 +18,7 @@
 #include <memory>
 // POSIX
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -89,6 +91,34 @@ void BM_SaveRanking(benchmark::State& state)
         benchmark::DoNotOptimize(SaveRanking(path, table));
 }
 BENCHMARK(BM_SaveRanking)->Unit(benchmark::kMicrosecond);
+
+// A shared file (here one with a second name) is written in place.
+void BM_SaveRankingInPlace(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(RankFileName);
+    const TRanking table = FullRanking();
+    SaveRanking(path, table);
+    if (::link(QFile::encodeName(path).constData(),
+               QFile::encodeName(dir.filePath(QStringLiteral("Copy.Dat"))).constData()) != 0)
+        state.SkipWithError("no hard links here");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SaveRanking(path, table));
+}
+BENCHMARK(BM_SaveRankingInPlace)->Unit(benchmark::kMicrosecond);
+
+// The end of a game's file work: lock, read again, insert, save.
+void BM_MergeRankEntry(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(RankFileName);
+    SaveRanking(path, TRanking{});
+    TRanking table;
+    int32_t time = 1 << 30; // each result the best yet, so each one is saved
+    for (auto _ : state)
+        benchmark::DoNotOptimize(MergeRankEntry(path, table, {time--, "NUPE", "2026/12/08"}));
+}
+BENCHMARK(BM_MergeRankEntry)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadRanking(benchmark::State& state)
 {

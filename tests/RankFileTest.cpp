@@ -9,9 +9,12 @@
 #include <gtest/gtest.h>
 // std
 #include <cerrno>
+#include <chrono>
+#include <set>
 #include <functional>
 #include <csignal>
 // POSIX
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -76,7 +79,8 @@ template <typename F> TInOutError Failure(F action)
 
 QStringList DirEntries()
 {
-    return QDir::current().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    return QDir::current().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                     QDir::System);
 }
 
 } // namespace
@@ -374,25 +378,42 @@ TEST(RankFile, SaveKeepsTheOldFilesPermissions)
 }
 
 namespace {
+// Someone other than root, with the groups they belong to.
+struct TUser {
+    uid_t Uid = 65534; // nobody
+    gid_t Gid = 65534;
+    std::vector<gid_t> Groups;
+};
+
 // Runs `check` where file rights apply: directly for an ordinary user, and
-// for root in a child process that has become the user "nobody". Returns
-// what `check` returned, or -1 when rights cannot be made to apply.
-int AsOrdinaryUser(const std::function<int()>& check)
+// for root in a child process that has become `user`. Returns what `check`
+// returned (128 + the signal that killed it), or -1 when rights cannot be
+// made to apply.
+int AsUser(const TUser& user, const std::function<int()>& check)
 {
     if (::geteuid() != 0)
-        return check();
+        return user.Uid == 65534 ? check() : -1;
     const pid_t child = ::fork();
     if (child < 0)
         return -1;
     if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+        if (::setgroups(user.Groups.size(), user.Groups.data()) != 0 ||
+            ::setresgid(user.Gid, user.Gid, user.Gid) != 0 ||
+            ::setresuid(user.Uid, user.Uid, user.Uid) != 0)
             ::_exit(255);
         ::_exit(check());
     }
     int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+    if (::waitpid(child, &status, 0) != child)
         return -1;
-    return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status); // killed, by SIGXFSZ for one
+    return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
+}
+
+int AsOrdinaryUser(const std::function<int()>& check)
+{
+    return AsUser(TUser{}, check);
 }
 
 QByteArray ReadBytes(const QString& path)
@@ -481,6 +502,147 @@ TEST(RankFile, SaveThroughALinkReplacesTheFileItLeadsTo)
     EXPECT_EQ(ReadFile(QStringLiteral("real.dat")),
               Mark + Hex("2A 00 00 00  01 00 00 00  4C 00 00 00  00 00 00 00") + EmptyRows(9));
 }
+
+TEST(RankFile, BrokenLinkIsReportedAndLeftAsItIs)
+{
+    ::Test::TScratchDir dir;
+    ASSERT_TRUE(QFile::link(QStringLiteral("real.dat"), RankFileName));
+    TRanking table = OldTable();
+    EXPECT_FALSE(LoadRanking(RankFileName, table)); // nothing to show
+    EXPECT_STREQ(Failure([&] { SaveRanking(RankFileName, table); }).what(), "I/O エラー (2)");
+    EXPECT_STREQ(Failure([&] { LoadRanking(RankFileName, table, TRankAccess::ReadWrite); }).what(),
+                 "I/O エラー (2)");
+    char target[16] = {};
+    EXPECT_EQ(::readlink("Rank.Dat", target, sizeof target - 1), 8);
+    EXPECT_STREQ(target, "real.dat");
+    EXPECT_EQ(DirEntries(), QStringList{RankFileName});
+}
+
+namespace {
+// Sets the umask while it lives.
+struct TUmask {
+    explicit TUmask(mode_t mask) : Old(::umask(mask)) {}
+    ~TUmask() { ::umask(Old); }
+    mode_t Old;
+};
+
+class NewRankFile : public ::testing::TestWithParam<mode_t> {};
+} // namespace
+
+TEST_P(NewRankFile, GetsTheRightsTheUmaskLeaves)
+{
+    ::Test::TScratchDir dir;
+    {
+        const TUmask mask(GetParam());
+        ASSERT_TRUE(SaveRanking(RankFileName, TRanking{}));
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat("Rank.Dat", &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0666 & ~GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(RankFile, NewRankFile, ::testing::Values(022, 002, 077, 0));
+
+// ---- a ranking shared with others ------------------------------------------------
+
+namespace {
+// Longer than OldTable(): saving it makes the file grow.
+TRanking BigTable()
+{
+    TRanking table;
+    for (int32_t i = 1; i <= RankRows; ++i)
+        table[i] = {i * 1000, QByteArray(40, char('a' + i)), "2026/12/08"};
+    return table;
+}
+
+const TUser Root{0, 0, {0}};
+// Two members of the group 4000 (no accounts needed: only the numbers).
+const TUser Owner{4001, 4000, {4000}};
+const TUser Member{4002, 4002, {4000}};
+
+struct TSharing {
+    const char* Name;
+    TUser FileOwner, Saver;
+    mode_t DirMode, FileMode;
+    bool HardLink = false; // a second name beside it
+    bool SymLink = false;  // saved through a link from elsewhere
+};
+
+void PrintTo(const TSharing& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class SharedRanking : public ::testing::TestWithParam<TSharing> {};
+} // namespace
+
+// Saved by a player who may write the file, it stays the one file every name
+// leads to, with its owner, group and rights, however the file grows or
+// shrinks.
+TEST_P(SharedRanking, SaveWritesTheSharedFileItself)
+{
+    const TSharing& c = GetParam();
+    ::Test::TScratchDir scratch;
+    Chmod(scratch.Path(QString()), 0755);
+    const QString dir = scratch.Path(QStringLiteral("shared"));
+    const QString file = dir + QStringLiteral("/Rank.Dat");
+    ASSERT_TRUE(QDir().mkdir(dir));
+    ASSERT_TRUE(SaveRanking(file, OldTable()));
+    QStringList names{file};
+    if (c.HardLink) {
+        names << dir + QStringLiteral("/Copy.Dat");
+        ASSERT_EQ(::link(QFile::encodeName(file), QFile::encodeName(names.back())), 0);
+    }
+    QString savePath = file;
+    if (c.SymLink) {
+        savePath = scratch.Path(RankFileName);
+        ASSERT_TRUE(QFile::link(file, savePath));
+        names << savePath;
+    }
+    for (const QString& path : {file, dir})
+        if (::chown(QFile::encodeName(path), c.FileOwner.Uid, c.FileOwner.Gid) != 0)
+            GTEST_SKIP() << "files cannot be given away here";
+    Chmod(file, c.FileMode);
+    Chmod(dir, c.DirMode);
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(file), &before), 0);
+
+    for (const TRanking& table : {BigTable(), TRanking{}}) {
+        const int result = AsUser(c.Saver, [&] {
+            try {
+                return SaveRanking(savePath, table) ? 0 : 2;
+            } catch (const TInOutError&) {
+                return 1;
+            }
+        });
+        if (result < 0)
+            GTEST_SKIP() << "file rights cannot be made to apply here";
+        ASSERT_EQ(result, 0) << "the save was refused";
+        for (const QString& name : names) {
+            TRanking loaded;
+            EXPECT_TRUE(LoadRanking(name, loaded)) << name.toStdString();
+            EXPECT_EQ(loaded, table) << name.toStdString();
+        }
+        struct stat after {};
+        ASSERT_EQ(::stat(QFile::encodeName(file), &after), 0);
+        EXPECT_EQ(after.st_size, table == TRanking{} ? 124 : 4 + 10 * (12 + 4 * 50));
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_gid, before.st_gid);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(QFileInfo(savePath).isSymLink(), c.SymLink);
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), c.HardLink ? 2 : 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RankFile, SharedRanking,
+                         ::testing::Values(TSharing{"HardLinked", Root, Root, 0755, 0644, true},
+                                           TSharing{"GroupShared", Owner, Member, 0775, 0664},
+                                           TSharing{"OwnersGroupFile", Owner, Owner, 0775, 0664},
+                                           TSharing{"StickyDirectory", Owner, Member, 01777, 0666},
+                                           TSharing{"LinkToAGroupFolder", Owner, Member, 0775, 0664,
+                                                    false, true}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(RankFile, FullDiskReportsDiskFull)
 {
@@ -585,6 +747,143 @@ TEST(RankFile, SaveFailingHalfwayLeavesTheOldFileUntouched)
     ASSERT_TRUE(LoadRanking(RankFileName, loaded));
     EXPECT_EQ(loaded, table);
 }
+
+namespace {
+class FullDiskInPlace : public ::testing::TestWithParam<TSharing> {};
+} // namespace
+
+// A file written in place keeps its old ranking whole when the new one does
+// not fit: here a file-size limit, with SIGXFSZ left as it kills.
+TEST_P(FullDiskInPlace, LeavesTheOldRankingReadable)
+{
+    const TSharing& c = GetParam();
+    ::Test::TScratchDir scratch;
+    Chmod(scratch.Path(QString()), 0755);
+    const QString file = scratch.Path(RankFileName);
+    ASSERT_TRUE(SaveRanking(file, OldTable()));
+    Chmod(file, c.FileMode);
+    if (c.HardLink) {
+        ASSERT_EQ(::link("Rank.Dat", "Copy.Dat"), 0);
+    }
+    const QByteArray old = ReadBytes(file);
+
+    const int result = AsUser(c.Saver, [&] {
+        const rlimit limit{rlim_t(old.size() + 100), rlim_t(old.size() + 100)};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 3;
+        try {
+            SaveRanking(file, BigTable());
+            return 2;
+        } catch (const TInOutError& e) {
+            return e.Code == EFBIG && std::string(e.what()) == DiskFullText ? 0 : 1;
+        }
+    });
+    if (result < 0)
+        GTEST_SKIP() << "file rights cannot be made to apply here";
+    EXPECT_EQ(result, 0) << "2: saved, 1: another error, 3: no limit";
+    EXPECT_EQ(ReadBytes(file), old);
+    TRanking loaded;
+    ASSERT_TRUE(LoadRanking(file, loaded));
+    EXPECT_EQ(loaded, OldTable());
+    EXPECT_EQ(DirEntries().size(), c.HardLink ? 2 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(RankFile, FullDiskInPlace,
+                         ::testing::Values(TSharing{"HardLinked", Root, Root, 0755, 0644, true},
+                                           TSharing{"SomeoneElses", Root, TUser{}, 0755, 0666}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// ---- two copies at the same moment -------------------------------------------------
+
+namespace {
+class RankLock : public ::testing::TestWithParam<bool> {};
+} // namespace
+
+// With or without a ranking file: a second lock waits a bounded time, and
+// locking creates nothing.
+TEST_P(RankLock, SecondLockWaitsABoundedTime)
+{
+    ::Test::TScratchDir dir;
+    if (GetParam()) {
+        ASSERT_TRUE(SaveRanking(RankFileName, TRanking{}));
+    }
+    {
+        const TRankLock first(RankFileName);
+        ASSERT_TRUE(first.Held());
+        const auto start = std::chrono::steady_clock::now();
+        const TRankLock second(RankFileName, 300);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_FALSE(second.Held());
+        EXPECT_GE(waited, std::chrono::milliseconds(300));
+        EXPECT_LT(waited, std::chrono::seconds(3));
+    }
+    EXPECT_TRUE(TRankLock(RankFileName, 0).Held());
+    EXPECT_EQ(DirEntries().size(), GetParam() ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(RankFile, RankLock, ::testing::Bool());
+
+namespace {
+class TwoCopies : public ::testing::TestWithParam<const char*> {};
+} // namespace
+
+// Two copies each merge five results into one file, starting together, over
+// many rounds: every round ends with all ten results in the file.
+TEST_P(TwoCopies, MergingTogetherKeepsBothResults)
+{
+    const std::string start = GetParam();
+    ::Test::TScratchDir dir;
+    for (int round = 0; round < 20; ++round) {
+        QFile::remove(RankFileName);
+        QFile::remove(QStringLiteral("Copy.Dat"));
+        if (start != "NoFile") {
+            ASSERT_TRUE(SaveRanking(RankFileName, TRanking{}));
+        }
+        if (start == "HardLinked") {
+            ASSERT_EQ(::link("Rank.Dat", "Copy.Dat"), 0);
+        }
+        int go[2];
+        ASSERT_EQ(::pipe(go), 0);
+        pid_t copies[2];
+        for (int c = 0; c < 2; ++c) {
+            copies[c] = ::fork();
+            ASSERT_GE(copies[c], 0);
+            if (copies[c] == 0) {
+                ::close(go[1]);
+                char byte;
+                if (::read(go[0], &byte, 1) != 0) // until the test lets go
+                    ::_exit(2);
+                try {
+                    for (int32_t k = 0; k < 5; ++k) {
+                        TRanking table;
+                        MergeRankEntry(RankFileName, table, {1000 + 10 * k + c, "C", ""});
+                    }
+                } catch (const TInOutError&) {
+                    ::_exit(1);
+                }
+                ::_exit(0);
+            }
+        }
+        ::close(go[0]);
+        ::close(go[1]);
+        for (pid_t copy : copies) {
+            int status = -1;
+            ASSERT_EQ(::waitpid(copy, &status, 0), copy);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        }
+        TRanking saved;
+        ASSERT_TRUE(LoadRanking(RankFileName, saved));
+        std::set<int32_t> times;
+        for (int32_t i = 1; i <= RankRows; ++i)
+            times.insert(saved[i].Time);
+        std::set<int32_t> all;
+        for (int32_t k = 0; k < 5; ++k)
+            all.insert({1000 + 10 * k, 1001 + 10 * k});
+        ASSERT_EQ(times, all) << "round " << round;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RankFile, TwoCopies, ::testing::Values("NoFile", "Private", "HardLinked"));
 
 // ---- the ranking table ------------------------------------------------------------
 

@@ -9,6 +9,10 @@
 #include <QLineEdit>
 // gtest
 #include <gtest/gtest.h>
+// std
+#include <cstdlib>
+// POSIX
+#include <unistd.h>
 
 using namespace Test;
 
@@ -443,5 +447,85 @@ TEST_F(Ranking, TruncatedFileStopsBeforeTheWindowOpens)
     EXPECT_EQ(Messages.Messages[1].Text, QStringLiteral("ファイルの末尾以降を読み込みました"));
     EXPECT_FALSE(Rank().isVisible());
 }
+
+// While it lives, file rights apply to this process as to the user "nobody"
+// when it runs as root (root may write any file).
+class TRightsOfNobody {
+public:
+    TRightsOfNobody()
+    {
+        Switched =
+            ::geteuid() == 0 && ::setresgid(-1, 65534, -1) == 0 && ::setresuid(-1, 65534, -1) == 0;
+    }
+    ~TRightsOfNobody()
+    {
+        if (Switched && (::setresuid(-1, 0, -1) != 0 || ::setresgid(-1, 0, -1) != 0))
+            std::abort();
+    }
+    bool Switched = false;
+};
+
+struct TUnwritable {
+    const char* Name;
+    void (*Make)(const QString& path); // the ranking, which cannot be written
+    const char* Error;
+    const char* Row1Time; // what the ranking button then shows
+};
+
+void PrintTo(const TUnwritable& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class UnwritableRanking : public Ranking, public ::testing::WithParamInterface<TUnwritable> {};
+
+// A ranking that cannot be saved is reported when the game ends, before a
+// name is asked for; the ranking button still shows it.
+TEST_P(UnwritableRanking, IsReportedBeforeTheWindowOpens)
+{
+    const TUnwritable& c = GetParam();
+    QFile::setPermissions(Dir.Path(QString()), QFile::ReadOwner | QFile::WriteOwner |
+                                                   QFile::ExeOwner | QFile::ReadOther |
+                                                   QFile::ExeOther);
+    c.Make(RankFile());
+    const QByteArray before = FileBytes();
+    const TRightsOfNobody nobody;
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "file rights cannot be made to apply here";
+    bool windowOpened = false;
+    FinishGame(12000, [&] {
+        windowOpened = Rank().isVisible();
+        CloseRanking();
+    });
+    EXPECT_FALSE(windowOpened);
+    ASSERT_EQ(Messages.Messages.size(), 1u);
+    EXPECT_EQ(Messages.Messages[0].Text, QString::fromUtf8(c.Error));
+    EXPECT_EQ(Main().PairsFound, 22);
+    EXPECT_EQ(FileBytes(), before);
+
+    Main().BtnRankClick();
+    EXPECT_TRUE(Rank().isVisible());
+    EXPECT_FALSE(Rank().Edit->isVisible());
+    EXPECT_EQ(Text(Rank().LTimes[1]), QString::fromUtf8(c.Row1Time));
+    EXPECT_EQ(Messages.Messages.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranking, UnwritableRanking,
+    ::testing::Values(TUnwritable{"ReadOnly",
+                                  [](const QString& path) {
+                                      TRanking t;
+                                      t[1] = {10000, "RO", "2001/05/23"};
+                                      SaveRanking(path, t);
+                                      QFile::setPermissions(path,
+                                                            QFile::ReadOwner | QFile::ReadOther);
+                                  },
+                                  "ファイルへのアクセスが拒否されました", "00:10.0"},
+                      TUnwritable{"BrokenLink",
+                                  [](const QString& path) {
+                                      QFile::link(QStringLiteral("gone.dat"), path);
+                                  },
+                                  "I/O エラー (2)", ""}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

@@ -413,16 +413,18 @@ QString TForm1::RankPath() const
     return AppDir + RankFileName;
 }
 
-void TForm1::ReadRanking()
+void TForm1::ReadRanking(TRankAccess access)
 {
-    if (!LoadRanking(RankPath(), Ranking))
+    if (!LoadRanking(RankPath(), Ranking, access))
         for (int32_t i = 1; i <= RankRows; ++i)
             Ranking[i].Time = 0;
 }
 
 void TForm1::EnterRanking()
 {
-    ReadRanking();
+    // Read for writing: a ranking that cannot be saved is reported now,
+    // before the player is asked for a name.
+    ReadRanking(TRankAccess::ReadWrite);
     int32_t r = FindRankRow(Ranking, ElapsedMs);
     if (r > RankRows)
         r = 0;
@@ -438,14 +440,9 @@ void TForm1::EnterRanking()
     if (r == 0)
         return;
 
-    // Another running copy may have saved meanwhile: merge into a fresh read.
-    const TRankEntry entry{ElapsedMs, Ranking[r].Name, Ranking[r].Date};
-    ReadRanking();
-    const int32_t r2 = FindRankRow(Ranking, ElapsedMs);
-    if (r2 <= RankRows) {
-        InsertRankRow(Ranking, r2, entry);
-        SaveRanking(RankPath(), Ranking);
-    }
+    // Another running copy may have saved meanwhile, or be saving right now:
+    // merge into a fresh read under the file's lock.
+    MergeRankEntry(RankPath(), Ranking, {ElapsedMs, Ranking[r].Name, Ranking[r].Date});
 }
 
 void TForm1::BtnRankClick()

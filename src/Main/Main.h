@@ -146,7 +146,7 @@ private:
     void SetClockText(int32_t ms);
     QString RankPath() const;
     // Reads the ranking file; a missing or foreign file is an empty table.
-    void ReadRanking();
+    void ReadRanking(TRankAccess access = TRankAccess::Read);
 
     // The caption strip's helpers (CaptionStrip.cpp).
     friend class TClientArea;

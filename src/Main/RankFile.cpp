@@ -3,13 +3,19 @@
 // Qt
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 // std
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <utility>
 // POSIX
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +58,7 @@ public:
     TFd(const TFd&) = delete;
     TFd& operator=(const TFd&) = delete;
     int Get() const { return Fd; }
+    int Release() { return std::exchange(Fd, -1); }
     // Closes now and reports the error that close gives (a delayed write
     // error shows up here on some file systems).
     void Close()
@@ -185,15 +192,82 @@ QByteArray EncodeRanking(const TRanking& ranking)
     return out;
 }
 
-// A device (or pipe) in place of the file is written to as it is; nothing is
-// ever renamed over it.
-void WriteInPlace(const QByteArray& path, const QByteArray& bytes)
+// Writes `size` bytes from `p` at `offset`, going on after a short write.
+// Returns 0, or the errno of the write that failed.
+int WriteAt(int fd, const char* p, qsizetype size, off_t offset)
 {
-    TFd fd(::open(path.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (fd.Get() < 0)
+    while (size > 0) {
+        const ssize_t put = ::pwrite(fd, p, size_t(size), offset);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (put == 0)
+            return EIO;
+        p += put;
+        size -= put;
+        offset += put;
+    }
+    return 0;
+}
+
+// A write past the process's file-size limit raises SIGXFSZ, which would end
+// the game. Ignored while a save runs, the write fails with EFBIG instead
+// and the player is told that the disk is full.
+class TFileSizeSignalIgnored {
+public:
+    TFileSizeSignalIgnored()
+    {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        Saved = ::sigaction(SIGXFSZ, &ignore, &Old) == 0;
+    }
+    ~TFileSizeSignalIgnored()
+    {
+        if (Saved)
+            ::sigaction(SIGXFSZ, &Old, nullptr);
+    }
+    TFileSizeSignalIgnored(const TFileSizeSignalIgnored&) = delete;
+    TFileSizeSignalIgnored& operator=(const TFileSizeSignalIgnored&) = delete;
+
+private:
+    struct sigaction Old {};
+    bool Saved = false;
+};
+
+// Rewrites an open regular file in place. No byte of the old ranking is
+// overwritten before the room for the new one is known to be there: the
+// part past the old end is reserved first and given back if it cannot be
+// had. Then the whole table is written, the file cut to its length and
+// synced.
+void WriteThrough(int fd, off_t oldSize, const QByteArray& bytes)
+{
+    const off_t newSize = bytes.size();
+    if (newSize > oldSize) {
+#ifdef __linux__
+        // The system call itself: where a file system cannot reserve (ext2,
+        // some network file systems), the C library's posix_fallocate would
+        // make up for it with single zero bytes; the real tail is better.
+        int error = ::fallocate(fd, 0, oldSize, newSize - oldSize) == 0 ? 0 : errno;
+#else
+        int error = ::posix_fallocate(fd, oldSize, newSize - oldSize);
+#endif
+        if (error == EOPNOTSUPP || error == ENOSYS || error == EINVAL)
+            error = WriteAt(fd, bytes.constData() + oldSize, newSize - oldSize, oldSize);
+        if (error != 0) {
+            // Whatever was got past the old end goes back; the old ranking
+            // before it was never touched.
+            if (::ftruncate(fd, oldSize) != 0) {
+            }
+            throw TInOutError(error);
+        }
+    }
+    if (const int error = WriteAt(fd, bytes.constData(), bytes.size(), 0))
+        throw TInOutError(error);
+    if (::ftruncate(fd, newSize) != 0 || ::fsync(fd) != 0)
         ThrowErrno();
-    WriteAll(fd.Get(), bytes);
-    fd.Close();
 }
 
 // Makes the rename itself durable. A failure here changes nothing about
@@ -208,37 +282,59 @@ void SyncDirectoryOf(const QByteArray& path)
     ::close(fd);
 }
 
+// Creates a file of an unused name beside `target`, with the rights 0666
+// less the umask like any file the game makes, and puts its name in `temp`.
+int CreateBeside(const QByteArray& target, QByteArray& temp)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = target + '.' + QByteArray::number(QRandomGenerator::system()->generate64(), 36);
+        const int fd =
+            ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// A file that only we can see changing: a regular file of ours that nobody
+// else may write and that has no other name. Replacing it by a rename shows
+// nobody anything but the new ranking.
+bool IsPrivate(const struct stat& st)
+{
+    return S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 022) == 0 &&
+           st.st_nlink == 1;
+}
+
 // Writes the whole table to a new file beside the target and renames it over
 // the target in one step: whoever opens the file sees either the old ranking
 // or the new one, and a crash or a full disk during the save leaves the old
-// one as it was.
-void ReplaceFile(const QByteArray& target, const QByteArray& bytes, const struct stat* old)
+// one as it was. An existing file's group and rights carry over. Returns
+// false, having changed nothing, when an existing file cannot be replaced
+// like that (the directory takes no new files, or the new file cannot have
+// the old one's group); the caller then writes in place.
+bool ReplaceFile(const QByteArray& target, const QByteArray& bytes, const struct stat* old)
 {
-    QByteArray temp = target + ".XXXXXX";
-    TFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    QByteArray temp;
+    TFd fd(CreateBeside(target, temp));
     if (fd.Get() < 0) {
-        // A shared ranking often lies in a directory the player may not
-        // write, while the file itself is writable: save it in place then.
         const int error = errno;
-        if (old && (error == EACCES || error == EPERM || error == EROFS) &&
-            ::access(target.constData(), W_OK) == 0) {
-            WriteInPlace(target, bytes);
-            return;
-        }
+        if (old && (error == EACCES || error == EPERM || error == EROFS))
+            return false;
         throw TInOutError(error);
     }
     try {
-        WriteAll(fd.Get(), bytes);
         if (old) {
-            // Keep the old file's owner where we may (only root may give a
-            // file away; anyone else already owns what they create).
-            if ((old->st_uid != ::geteuid() || old->st_gid != ::getegid()) &&
-                ::fchown(fd.Get(), old->st_uid, old->st_gid) != 0) {
-                // The ranking is still written, owned by us.
+            struct stat made {};
+            if (::fstat(fd.Get(), &made) != 0)
+                ThrowErrno();
+            if (made.st_gid != old->st_gid && ::fchown(fd.Get(), uid_t(-1), old->st_gid) != 0) {
+                ::unlink(temp.constData());
+                return false;
             }
+            if (::fchmod(fd.Get(), old->st_mode & 07777) != 0)
+                ThrowErrno();
         }
-        if (::fchmod(fd.Get(), old ? old->st_mode & 07777 : 0644) != 0)
-            ThrowErrno();
+        WriteAll(fd.Get(), bytes);
         if (::fsync(fd.Get()) != 0)
             ThrowErrno();
         fd.Close();
@@ -249,6 +345,41 @@ void ReplaceFile(const QByteArray& target, const QByteArray& bytes, const struct
         throw;
     }
     SyncDirectoryOf(target);
+    return true;
+}
+
+// The path a name leads to at the end of its links, or empty.
+QByteArray RealPath(const QByteArray& path)
+{
+    char* real = ::realpath(path.constData(), nullptr);
+    if (!real)
+        return {};
+    const QByteArray result(real);
+    std::free(real);
+    return result;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// One try at the lock: a write lock on the whole file, or an exclusive lock
+// on the directory. Returns 0 or the errno. Open-file-description locks
+// stay put when the game closes another descriptor of the same file (as
+// every LoadRanking does), unlike classic record locks.
+int TryLock(int fd, bool onFile)
+{
+    if (!onFile)
+        return ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+#ifdef F_OFD_SETLK
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? 0 : errno;
+#else
+    return ::fcntl(fd, F_SETLK, &lock) == 0 ? 0 : errno;
+#endif
 }
 
 } // namespace
@@ -272,17 +403,24 @@ bool ParseRanking(const QByteArray& bytes, TRanking& ranking)
     return true;
 }
 
-bool LoadRanking(const QString& fileName, TRanking& ranking)
+bool LoadRanking(const QString& fileName, TRanking& ranking, TRankAccess access)
 {
     const QByteArray path = QFile::encodeName(fileName);
-    // Read access is all that loading asks for, so a ranking file the player
-    // may not write can still be shown. O_NONBLOCK keeps the open from
-    // waiting on a pipe; it is cleared before reading.
-    TFd fd(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const bool forWriting = access == TRankAccess::ReadWrite;
+    // O_NONBLOCK keeps the open from waiting on a pipe; it is cleared before
+    // reading.
+    TFd fd(::open(path.constData(),
+                  (forWriting ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.Get() < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
+        const int error = errno;
+        struct stat link {};
+        if (error == EISDIR || error == ENOTDIR)
             return false;
-        ThrowErrno();
+        // A link that leads nowhere cannot be saved into: say so before the
+        // player names a result.
+        if (error == ENOENT && !(forWriting && ::lstat(path.constData(), &link) == 0))
+            return false;
+        throw TInOutError(error);
     }
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0)
@@ -298,35 +436,105 @@ bool LoadRanking(const QString& fileName, TRanking& ranking)
 
 bool SaveRanking(const QString& fileName, const TRanking& ranking)
 {
-    QByteArray target = QFile::encodeName(fileName);
+    const QByteArray path = QFile::encodeName(fileName);
     const QByteArray bytes = EncodeRanking(ranking);
+    const TFileSizeSignalIgnored noSignal;
 
-    struct stat st {};
-    if (::lstat(target.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        // A link to the ranking: replace the file it leads to, not the link.
-        if (char* real = ::realpath(target.constData(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    if (::stat(target.constData(), &st) != 0) {
-        if (errno != ENOENT)
-            ThrowErrno();
-        ReplaceFile(target, bytes, nullptr);
+    // The open follows a link to the file it leads to, creates nothing, and
+    // succeeds only for a file we may write.
+    TFd fd(::open(path.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    if (fd.Get() < 0) {
+        const int error = errno;
+        struct stat link {};
+        // A name that is there but leads nowhere is a broken link: it is
+        // reported, never replaced.
+        if (error != ENOENT || ::lstat(path.constData(), &link) == 0)
+            throw TInOutError(error);
+        ReplaceFile(path, bytes, nullptr);
         return true;
     }
-    if (S_ISDIR(st.st_mode))
-        throw TInOutError(EISDIR);
-    // Replacing goes by the directory's rights; a ranking file that may not
-    // be written must still refuse the save.
-    if (::access(target.constData(), W_OK) != 0)
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0)
         ThrowErrno();
     if (!S_ISREG(st.st_mode)) {
-        WriteInPlace(target, bytes);
+        // A device (or pipe) in place of the file is written to as it is.
+        WriteAll(fd.Get(), bytes);
+        fd.Close();
         return true;
     }
-    ReplaceFile(target, bytes, &st);
+    if (IsPrivate(st)) {
+        // Replace the file itself, at the end of any links, which stay.
+        const QByteArray real = RealPath(path);
+        struct stat there {};
+        if (!real.isEmpty() && ::stat(real.constData(), &there) == 0 && SameFile(there, st) &&
+            ReplaceFile(real, bytes, &st))
+            return true;
+    }
+    WriteThrough(fd.Get(), st.st_size, bytes);
+    fd.Close();
     return true;
+}
+
+TRankLock::TRankLock(const QString& fileName, int waitMs)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    const QByteArray dir = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        // The lock is taken on the file, opened for writing as a lock needs;
+        // with no file yet, on its directory (a file made only to be locked
+        // would be a ranking that every reader fails on).
+        bool onFile = true;
+        int fd = ::open(path.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT) {
+            onFile = false;
+            fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        }
+        // What cannot be opened cannot be locked; the save reports the rest.
+        TFd holder(fd);
+        struct stat locked {};
+        if (fd < 0 || ::fstat(fd, &locked) != 0 || (onFile && !S_ISREG(locked.st_mode)))
+            return;
+        int error = 0;
+        while ((error = TryLock(fd, onFile)) == EAGAIN || error == EACCES || error == EWOULDBLOCK) {
+            if (std::chrono::steady_clock::now() >= deadline)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        if (error != 0)
+            return; // no locks on this file system
+        // The copy we waited for may have renamed a new file over the one we
+        // locked, or made the first one: then lock that instead.
+        struct stat now {};
+        const bool current = onFile ? ::stat(path.constData(), &now) == 0 && SameFile(now, locked)
+                                    : ::stat(path.constData(), &now) != 0 && errno == ENOENT;
+        if (current) {
+            Fd = holder.Release();
+            return;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return;
+    }
+}
+
+TRankLock::~TRankLock()
+{
+    if (Fd >= 0)
+        ::close(Fd);
+}
+
+int32_t MergeRankEntry(const QString& fileName, TRanking& ranking, const TRankEntry& entry)
+{
+    const TRankLock lock(fileName);
+    if (!LoadRanking(fileName, ranking, TRankAccess::ReadWrite))
+        for (int32_t i = 1; i <= RankRows; ++i)
+            ranking[i].Time = 0;
+    const int32_t row = FindRankRow(ranking, entry.Time);
+    if (row <= RankRows) {
+        InsertRankRow(ranking, row, entry);
+        SaveRanking(fileName, ranking);
+    }
+    return row;
 }
 
 int32_t FindRankRow(const TRanking& ranking, int32_t time)
