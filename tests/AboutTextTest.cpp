@@ -70,10 +70,11 @@ protected:
     void SetUp() override
     {
         GameTest::SetUp();
+        // The test moves the sign itself; the timer must not add ticks, not
+        // even while the window is being shown.
+        Sign().SetShowInterval(100'000'000);
         Main().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&Main()));
-        // The test moves the sign itself; the timer must not add ticks.
-        Sign().SetShowInterval(100'000'000);
     }
     TLightStr& Sign() { return *Main().LightStr1; }
 };
