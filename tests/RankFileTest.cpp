@@ -374,27 +374,6 @@ TEST(RankFile, SaveKeepsTheOldFilesPermissions)
 }
 
 namespace {
-// Runs `check` where file rights apply: directly for an ordinary user, and
-// for root in a child process that has become the user "nobody". Returns
-// what `check` returned, or -1 when rights cannot be made to apply.
-int AsOrdinaryUser(const std::function<int()>& check)
-{
-    if (::geteuid() != 0)
-        return check();
-    const pid_t child = ::fork();
-    if (child < 0)
-        return -1;
-    if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(255);
-        ::_exit(check());
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
-        return -1;
-    return WEXITSTATUS(status);
-}
-
 QByteArray ReadBytes(const QString& path)
 {
     QFile f(path);
@@ -406,6 +385,8 @@ void Chmod(const QString& path, mode_t mode)
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
 }
 } // namespace
+
+using Test::AsOrdinaryUser;
 
 TEST(RankFile, ReadOnlyFileRefusesTheSaveAndStaysAsItWas)
 {

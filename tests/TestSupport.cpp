@@ -8,6 +8,9 @@
 // std
 #include <cstdio>
 #include <cstdlib>
+// POSIX
+#include <sys/wait.h>
+#include <unistd.h>
 // libjpeg
 #include <jpeglib.h>
 
@@ -191,5 +194,25 @@ int32_t ShownPicture(const TForm1& form, int32_t n, int pictures)
         if (Near(c, PictureColour(i)))
             return i;
     return -1;
+}
+} // namespace Test
+
+namespace Test {
+int AsOrdinaryUser(const std::function<int()>& check)
+{
+    if (::geteuid() != 0)
+        return check();
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(255);
+        ::_exit(check());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+        return -1;
+    return WEXITSTATUS(status);
 }
 } // namespace Test

@@ -100,6 +100,11 @@ public:
 // Whether two colours are within `tolerance` per component (JPEG is lossy).
 bool Near(QColor a, QColor b, int tolerance = 12);
 
+// Runs `check` where file rights apply: directly for an ordinary user, and
+// for root in a child process that has become the user "nobody". Returns
+// what `check` returned, or -1 when rights cannot be made to apply.
+int AsOrdinaryUser(const std::function<int()>& check);
+
 } // namespace Test
 
 namespace Test {

@@ -88,7 +88,7 @@ void WaitUntil(const std::function<bool()>& done, const std::function<int()>& wa
     }
 }
 
-void Terminate()
+void Terminate(int exitCode)
 {
     TerminateFlag = true;
     // Queued, so that a request made before the loop runs is not lost. exit()
@@ -96,7 +96,7 @@ void Terminate()
     // ranking window that is waiting for a name must stay until the player
     // closes it.
     QMetaObject::invokeMethod(
-        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        qApp, [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
 }
 
 bool TerminateRequested()
@@ -141,8 +141,11 @@ void Guarded(const std::function<void()>& action)
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
-    setApplicationName(AppTitle);
+    // The plain name names the player's data folder and the window class;
+    // the title is what the player sees.
+    setApplicationName(QStringLiteral("nupenupe"));
     setApplicationDisplayName(AppTitle);
+    setDesktopFileName(QStringLiteral(NUPE_APP_ID));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

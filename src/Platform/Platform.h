@@ -51,8 +51,9 @@ void ProcessMessages();
 void WaitUntil(const std::function<bool()>& done, const std::function<int()>& wakeInMs = nullptr);
 
 // Asks the application to end once control is back in its message loop;
-// the request holds even if the loop has not started yet.
-void Terminate();
+// the request holds even if the loop has not started yet. `exitCode` is the
+// program's exit status: 0 for a normal end, 1 when the start-up failed.
+void Terminate(int exitCode = 0);
 bool TerminateRequested();
 // Forgets a request; for runs that create the game's windows more than once.
 void ClearTerminateRequest();
