@@ -1,13 +1,24 @@
 #!/usr/bin/env python3
-"""Plays one whole game of the built program on a virtual X display, the way
-a player with a perfect memory would: it turns cards with xdotool, remembers
+"""Plays one whole game of the built program on an X display, the way a
+player with a perfect memory would: it turns cards with xdotool, remembers
 each face from a screenshot of the card, and pairs what it has seen. At the
 end it types a name into the ranking window and presses Enter.
 
-    python3 scripts/autoplay.py [--name NAME] [--shots DIR]
+    python3 scripts/autoplay.py [--display :N] [--exe-dir DIR] [--time-limit S]
+                                [--name NAME] [--shots DIR] [--linger S]
 
-Needs Python 3, Xvfb, xdotool and ImageMagick (bash scripts/install-deps.sh
-python3 xvfb xdotool imagemagick) and a build in build/default.
+--display names the X display to play on: one that runs already is used as
+it is (its screen must be 1280 x 800), otherwise a virtual one (Xvfb) is
+started there; without it, Xvfb starts on the first free display from :90.
+--exe-dir is the folder holding the executable "nupenupe", and the game is
+started there, so it must hold "Img.Dat" too (default: build/default/src).
+--time-limit ends the whole run after that many seconds. A message box of
+the game (an error, such as a ranking that cannot be saved) stops the run
+with a screenshot and exit status 2; a game that ends by itself also stops it.
+
+Needs Python 3, Xvfb, xdotool, ImageMagick and xprop (bash
+scripts/install-deps.sh python3 xvfb xdotool imagemagick x11-utils) and a
+built game.
 """
 
 import argparse
@@ -24,9 +35,22 @@ CLIENT_W, CLIENT_H = 966, 472
 # scroll area's 2-pixel border.
 BOARD_X = (SCREEN_W - CLIENT_W) // 2 + 2
 BOARD_Y = (SCREEN_H - CLIENT_H) // 2 + 37 + 2
-# The first display number that no X server holds.
-DISPLAY = next(f":{n}" for n in range(90, 200)
-               if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"))
+TITLE = "ぬぺぬぺ衰弱"
+DISPLAY = None  # set by main()
+
+
+class Stop(Exception):
+    """Ends the run early: the game showed a message box, ended, or ran out of time."""
+
+
+def free_display():
+    """The first display number that no X server holds."""
+    return next(f":{n}" for n in range(90, 200)
+                if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"))
+
+
+def display_running(display):
+    return os.path.exists(f"/tmp/.X11-unix/X{display.lstrip(':').split('.')[0]}")
 
 
 def run(*args, **kw):
@@ -38,7 +62,28 @@ def card_origin(n):
     return BOARD_X + col * 106 + 6, BOARD_Y + row * 85 + 5
 
 
+GAME = None       # the game's process
+DEADLINE = None   # time.time() at which the run gives up
+SHOTS = "/tmp"
+
+
+def check():
+    """Stops the run when the game cannot go on or the time is up."""
+    if GAME is not None and GAME.poll() is not None:
+        raise Stop(f"the game ended by itself with exit status {GAME.returncode}")
+    box = message_box()
+    if box:
+        path = os.path.join(SHOTS, "autoplay-message.png")
+        shot(path)
+        raise Stop(f"the game shows a message box (window {box}): see {path}")
+    if DEADLINE is not None and time.time() > DEADLINE:
+        path = os.path.join(SHOTS, "autoplay-timeout.png")
+        shot(path)
+        raise Stop(f"time limit reached: see {path}")
+
+
 def click(n):
+    check()
     x, y = card_origin(n)
     run("xdotool", "mousemove", str(x + 50), str(y + 40), "click", "1")
 
@@ -67,6 +112,19 @@ def penalty_showing():
     return showing("Form2")
 
 
+def message_box():
+    """The id of a visible message box of the game, or None. The boxes carry
+    the application title as caption, like the main window, but are dialogs."""
+    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{TITLE}$"],
+                       env={**os.environ, "DISPLAY": DISPLAY}, capture_output=True, text=True)
+    for wid in r.stdout.split():
+        kind = subprocess.run(["xprop", "-id", wid, "_NET_WM_WINDOW_TYPE"],
+                              env={**os.environ, "DISPLAY": DISPLAY}, capture_output=True, text=True)
+        if "_NET_WM_WINDOW_TYPE_DIALOG" in kind.stdout:
+            return wid
+    return None
+
+
 def cpu_seconds(pid):
     """User plus system time of a process so far."""
     with open(f"/proc/{pid}/stat") as f:
@@ -75,25 +133,41 @@ def cpu_seconds(pid):
 
 
 def main():
-    ap = argparse.ArgumentParser()
+    global DISPLAY, GAME, DEADLINE, SHOTS
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    ap = argparse.ArgumentParser(description="Plays one whole game on an X display.")
+    ap.add_argument("--display", help="X display to play on, e.g. :73 (default: a new Xvfb)")
+    ap.add_argument("--exe-dir", default=os.path.join(root, "build", "default", "src"),
+                    help="folder holding nupenupe and Img.Dat (default: %(default)s)")
+    ap.add_argument("--time-limit", type=float, default=600,
+                    help="seconds after which the run gives up (default: %(default)s)")
     ap.add_argument("--name", default="ぬぺ名人")
     ap.add_argument("--shots", default="/tmp")
     ap.add_argument("--linger", type=float, default=0,
                     help="seconds to leave the ranking window open, reporting the "
                          "processor time the game uses meanwhile")
     args = ap.parse_args()
-    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    game_dir = os.path.join(root, "build", "default", "src")
+    SHOTS = args.shots
+    DISPLAY = args.display or free_display()
+    DEADLINE = time.time() + args.time_limit
+    exe = os.path.join(args.exe_dir, "nupenupe")
+    if not os.access(exe, os.X_OK):
+        print(f"no executable {exe}", file=sys.stderr)
+        return 1
 
     # A timeout or Ctrl-C still takes the game and the X server down with us.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    xvfb = subprocess.Popen(["Xvfb", DISPLAY, "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
-                             "-nolisten", "tcp"], stderr=subprocess.DEVNULL)
-    time.sleep(1)
-    game = subprocess.Popen(["./nupenupe"], cwd=game_dir, env={**os.environ, "DISPLAY": DISPLAY})
+    xvfb = None
+    if not display_running(DISPLAY):
+        xvfb = subprocess.Popen(["Xvfb", DISPLAY, "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
+                                 "-nolisten", "tcp"], stderr=subprocess.DEVNULL)
+        time.sleep(1)
+    GAME = game = subprocess.Popen(["./nupenupe"], cwd=args.exe_dir,
+                                   env={**os.environ, "DISPLAY": DISPLAY})
     try:
         time.sleep(2)
         shot(os.path.join(args.shots, "autoplay-start.png"))
+        check()
         back = face(1)
         known = {}      # face-down card -> fingerprint of its face
         matched = set()
@@ -121,6 +195,7 @@ def main():
                     penalty, penalties_hit = n, penalties_hit + 1
                     shot(os.path.join(args.shots, "autoplay-penalty.png"))
                     while penalty_showing():
+                        check()
                         time.sleep(0.1)
                     return None
             return f
@@ -130,6 +205,7 @@ def main():
 
         turns = 0
         while len(matched) < 44:
+            check()
             if showing("Form3"):
                 break  # the game ended on a pair that went unnoticed
             turns += 1
@@ -149,8 +225,8 @@ def main():
             else:
                 a = unseen[0]
                 fa = turn(a)
-                if fa is None:
-                    continue
+                if fa is None or fa == back:
+                    continue  # the penalty card, or a face not drawn in time
                 known[a] = fa
                 b = partner_of(a)
                 if b is None:
@@ -163,6 +239,10 @@ def main():
                 turn_b = turn(b)
                 if turn_b is None:
                     continue  # the penalty card turned the first card back
+                if turn_b == back:
+                    del known[a]
+                    time.sleep(0.5)
+                    continue  # not drawn in time: look at both again
                 known[b] = turn_b
                 if known[a] != known[b]:
                     time.sleep(0.5)  # the mismatch turns back
@@ -191,13 +271,19 @@ def main():
         run("xdotool", "key", "Return")
         time.sleep(1.0)
         shot(os.path.join(args.shots, "autoplay-after.png"))
+        check()  # the save may have failed
         print(f"game over in {elapsed:.1f} s, penalty card hit {penalties_hit} time(s); "
               f"screenshots in {args.shots}/autoplay-*.png")
         return 0
+    except Stop as e:
+        print(f"stopped: {e}", file=sys.stderr)
+        return 2
     finally:
-        game.terminate()
+        if game.poll() is None:
+            game.terminate()
         game.wait()
-        xvfb.terminate()
+        if xvfb:
+            xvfb.terminate()
 
 
 if __name__ == "__main__":

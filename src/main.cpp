@@ -1,18 +1,23 @@
 // ぬぺぬぺ衰弱: a pairs memory card game.
 
+#include "Main/Look.h"
 #include "Main/Main.h"
 #include "Platform/Platform.h"
 #include "Rank/Rank.h"
 #include "StopForm/StopForm.h"
 // Qt
 #include <QIcon>
+#include <QPixmap>
 // std
 #include <memory>
 
 int main(int argc, char* argv[])
 {
     Platform::TApplication app(argc, argv);
-    app.setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    app.setWindowIcon(QIcon(QPixmap::fromImage(Look::ResourceImage(QStringLiteral(":/icon.png")))));
+    // Text without a font of its own (message boxes) is in the game's gothic
+    // too, so no other family has to be looked up and loaded.
+    QApplication::setFont(Look::PGothic(12));
 
     // The main window first: its creation sets up the game. The ranking and
     // penalty windows stay hidden until they are needed.
@@ -20,7 +25,8 @@ int main(int argc, char* argv[])
     auto form3 = std::make_unique<TForm3>();
     auto form2 = std::make_unique<TForm2>();
 
-    // A start-up that failed has already told the player why and asked to end.
+    // A start-up that failed has already told the player why and asked to
+    // end, with exit status 1; closing the main window ends with 0.
     if (!Platform::TerminateRequested())
         form1->show();
     return app.exec();

@@ -378,44 +378,6 @@ TEST(RankFile, SaveKeepsTheOldFilesPermissions)
 }
 
 namespace {
-// Someone other than root, with the groups they belong to.
-struct TUser {
-    uid_t Uid = 65534; // nobody
-    gid_t Gid = 65534;
-    std::vector<gid_t> Groups;
-};
-
-// Runs `check` where file rights apply: directly for an ordinary user, and
-// for root in a child process that has become `user`. Returns what `check`
-// returned (128 + the signal that killed it), or -1 when rights cannot be
-// made to apply.
-int AsUser(const TUser& user, const std::function<int()>& check)
-{
-    if (::geteuid() != 0)
-        return user.Uid == 65534 ? check() : -1;
-    const pid_t child = ::fork();
-    if (child < 0)
-        return -1;
-    if (child == 0) {
-        if (::setgroups(user.Groups.size(), user.Groups.data()) != 0 ||
-            ::setresgid(user.Gid, user.Gid, user.Gid) != 0 ||
-            ::setresuid(user.Uid, user.Uid, user.Uid) != 0)
-            ::_exit(255);
-        ::_exit(check());
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child)
-        return -1;
-    if (WIFSIGNALED(status))
-        return 128 + WTERMSIG(status); // killed, by SIGXFSZ for one
-    return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
-}
-
-int AsOrdinaryUser(const std::function<int()>& check)
-{
-    return AsUser(TUser{}, check);
-}
-
 QByteArray ReadBytes(const QString& path)
 {
     QFile f(path);
@@ -427,6 +389,10 @@ void Chmod(const QString& path, mode_t mode)
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
 }
 } // namespace
+
+using Test::AsOrdinaryUser;
+using Test::AsUser;
+using Test::TUser;
 
 TEST(RankFile, ReadOnlyFileRefusesTheSaveAndStaysAsItWas)
 {

@@ -119,9 +119,9 @@ TEST(Startup, MissingPictureFileEndsTheMessageLoop)
     bool guardFired = false;
     QTimer::singleShot(5000, [&] {
         guardFired = true;
-        QCoreApplication::exit(1);
+        QCoreApplication::exit(2);
     });
-    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(QCoreApplication::exec(), 1);
     EXPECT_FALSE(guardFired);
     EXPECT_FALSE(w.Main->isVisible());
 }

@@ -8,6 +8,10 @@
 // std
 #include <cstdio>
 #include <cstdlib>
+// POSIX
+#include <sys/wait.h>
+#include <grp.h>
+#include <unistd.h>
 // libjpeg
 #include <jpeglib.h>
 
@@ -192,4 +196,38 @@ int32_t ShownPicture(const TForm1& form, int32_t n, int pictures)
             return i;
     return -1;
 }
+} // namespace Test
+
+namespace Test {
+// Runs `check` where file rights apply: directly for an ordinary user, and
+// for root in a child process that has become `user`. Returns what `check`
+// returned (128 + the signal that killed it), or -1 when rights cannot be
+// made to apply.
+int AsUser(const TUser& user, const std::function<int()>& check)
+{
+    if (::geteuid() != 0)
+        return user.Uid == 65534 ? check() : -1;
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        if (::setgroups(user.Groups.size(), user.Groups.data()) != 0 ||
+            ::setresgid(user.Gid, user.Gid, user.Gid) != 0 ||
+            ::setresuid(user.Uid, user.Uid, user.Uid) != 0)
+            ::_exit(255);
+        ::_exit(check());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child)
+        return -1;
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status); // killed, by SIGXFSZ for one
+    return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
+}
+
+int AsOrdinaryUser(const std::function<int()>& check)
+{
+    return AsUser(TUser{}, check);
+}
+
 } // namespace Test

@@ -101,6 +101,20 @@ public:
 // Whether two colours are within `tolerance` per component (JPEG is lossy).
 bool Near(QColor a, QColor b, int tolerance = 12);
 
+// Someone other than root, with the groups they belong to.
+struct TUser {
+    uid_t Uid = 65534; // nobody
+    gid_t Gid = 65534;
+    std::vector<gid_t> Groups;
+};
+// Runs `check` where file rights apply: directly for an ordinary user, and
+// for root in a child process that has become `user`. Returns what `check`
+// returned (128 + the signal that killed it), or -1 when rights cannot be
+// made to apply.
+int AsUser(const TUser& user, const std::function<int()>& check);
+// The same as the user "nobody".
+int AsOrdinaryUser(const std::function<int()>& check);
+
 } // namespace Test
 
 namespace Test {

@@ -1,12 +1,14 @@
 #include "Main/ImageList.h"
 
+#include "Main/Look.h"
+
 // Qt
 #include <QImage>
 #include <QPainter>
 
 TImageList::TImageList(const QString& sheet, int w, int h, int count)
 {
-    const QImage source(sheet);
+    const QImage source = Look::ResourceImage(sheet);
     const int columns = std::max(1, source.width() / w);
     for (int i = 0; i < count; ++i)
         Images.push_back(

@@ -1,7 +1,9 @@
 #include "Main/Look.h"
 
 // Qt
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QLabel>
 #include <QScreen>
 #include <QWidget>
@@ -51,6 +53,13 @@ void CentreOnScreen(QWidget* window)
 {
     if (const QScreen* s = QGuiApplication::primaryScreen())
         window->move(s->geometry().center() - window->rect().center());
+}
+
+QImage ResourceImage(const QString& path)
+{
+    QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 } // namespace Look

@@ -5,6 +5,7 @@
 // Qt
 #include <QColor>
 #include <QFont>
+#include <QImage>
 
 class QLabel;
 class QWidget;
@@ -26,4 +27,7 @@ void SetTextColour(QWidget* widget, const QColor& colour);
 void FitToText(QLabel* label, int height);
 // Moves a top-level window to the middle of the primary screen.
 void CentreOnScreen(QWidget* window);
+// Reads one of the game's own pictures. Its name tells its format, so the
+// built-in reader takes it at once, without probing every image plugin.
+QImage ResourceImage(const QString& path);
 } // namespace Look

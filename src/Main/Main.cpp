@@ -10,12 +10,14 @@
 #include "StopForm/StopForm.h"
 // Qt
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStandardPaths>
 #include <QTimer>
 // std
 #include <algorithm>
@@ -174,7 +176,7 @@ void TForm1::FormCreate()
 
     if (!QFileInfo(Strip::FileName).isFile()) {
         Platform::ShowMessage(QStringLiteral("画像ファイル「Img.Dat」がありません。"));
-        Platform::Terminate();
+        Platform::Terminate(1);
         return;
     }
 
@@ -199,7 +201,7 @@ bool TForm1::LoadPictures()
         CardImages = LoadCardStrip(Strip::FileName);
     } catch (const TStripError& e) {
         Platform::ShowMessage(QString::fromStdString(e.what()), Platform::TMsgIcon::Error);
-        Platform::Terminate();
+        Platform::Terminate(1);
         return false;
     }
     PictureCount = PictureCountOf(CardImages.width());
@@ -410,7 +412,16 @@ void TForm1::PairMatched(int32_t, int32_t) {}
 
 QString TForm1::RankPath() const
 {
-    return AppDir + RankFileName;
+    // A game folder of its own keeps the ranking beside the executable, and
+    // so does one whose ranking is already there. Under a system install
+    // that folder cannot be written, and each player keeps a ranking in
+    // their own data folder.
+    const QString beside = AppDir + RankFileName;
+    if (QFileInfo(AppDir).isWritable() || QFileInfo::exists(beside))
+        return beside;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return QDir::toNativeSeparators(data + QLatin1Char('/') + RankFileName);
 }
 
 void TForm1::ReadRanking(TRankAccess access)

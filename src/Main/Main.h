@@ -68,6 +68,9 @@ public:
     void EnterRanking();
     // Sizes the window and the board to the last card, within `screen`.
     void FitWindow(QSize screen);
+    // Where "Rank.Dat" is read and saved: beside the executable, or in the
+    // player's data folder when the executable's folder cannot be written.
+    QString RankPath() const;
 
     // Caption commands.
     void BtnExitClick();
@@ -144,7 +147,6 @@ private:
     // Shows card n on screen at once, before the program pauses.
     void RepaintCardNow(int32_t n);
     void SetClockText(int32_t ms);
-    QString RankPath() const;
     // Reads the ranking file; a missing or foreign file is an empty table.
     void ReadRanking(TRankAccess access = TRankAccess::Read);
 

@@ -44,6 +44,7 @@ bool TerminateFlag = false;
 // An end asked for but not yet passed on to the message loop, and how many
 // events are being handled, one inside the other.
 bool ExitPending = false;
+int ExitCode = 0;
 int DispatchDepth = 0;
 TMessageHook MessageHook;
 
@@ -58,7 +59,7 @@ void ExitIfIdle(int depthOfCaller)
     if (!ExitPending || DispatchDepth > depthOfCaller || QThread::currentThread()->loopLevel() != 1)
         return;
     ExitPending = false;
-    QCoreApplication::exit(0);
+    QCoreApplication::exit(ExitCode);
 }
 
 QTextCodec* CodePage()
@@ -106,10 +107,11 @@ void WaitUntil(const std::function<bool()>& done, const std::function<int()>& wa
     }
 }
 
-void Terminate()
+void Terminate(int exitCode)
 {
     TerminateFlag = true;
     ExitPending = true;
+    ExitCode = exitCode;
     // Queued, so that a request made before the loop runs is not lost. exit()
     // rather than quit(): quit() would close every window at once, and a
     // ranking window that is waiting for a name must stay until the player
@@ -163,8 +165,11 @@ void Guarded(const std::function<void()>& action)
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
-    setApplicationName(AppTitle);
+    // The plain name names the player's data folder and the window class;
+    // the title is what the player sees.
+    setApplicationName(QStringLiteral("nupenupe"));
     setApplicationDisplayName(AppTitle);
+    setDesktopFileName(QStringLiteral(NUPE_APP_ID));
     // The game ends through Terminate() alone (the main window's close does
     // that): a waiting ranking window keeps the run alive after the main
     // window has gone.

@@ -53,7 +53,9 @@ void WaitUntil(const std::function<bool()>& done, const std::function<int()>& wa
 // Asks the application to end once control is back in its message loop:
 // after every handler that is running has returned (waits and message boxes
 // inside them included); the request holds even if the loop has not started.
-void Terminate();
+// `exitCode` is the program's exit status: 0 for a normal end, 1 when the
+// start-up failed.
+void Terminate(int exitCode = 0);
 bool TerminateRequested();
 // Forgets a request; for runs that create the game's windows more than once.
 void ClearTerminateRequest();

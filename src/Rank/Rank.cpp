@@ -85,8 +85,12 @@ TForm3::TForm3(QWidget* parent)
     }
     QFont title = Look::Gothic(24, true);
     title.setItalic(true);
-    Label17 = MakeLabel(this, QStringLiteral("ランキング"), 176, 8, title, Qt::white);
-    Label17->resize(125, 24);
+    // A fixed size: measuring the text would load the gothic's Japanese
+    // tables long before the window is first shown.
+    Label17 = new QLabel(QStringLiteral("ランキング"), this);
+    Label17->setFont(title);
+    Look::SetTextColour(Label17, Qt::white);
+    Label17->setGeometry(176, 8, 125, 24);
 
     Edit = new QLineEdit(DefaultName, this);
     Edit->setFont(Look::PGothic(13));

@@ -28,7 +28,7 @@ TForm2::TForm2(QWidget* parent)
     Image1 = new QLabel(this);
     Image1->setGeometry(0, 0, 319, 238);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/penalty.bmp")));
+    Image1->setPixmap(QPixmap::fromImage(Look::ResourceImage(QStringLiteral(":/penalty.bmp"))));
 
     Label1 = new QLabel(QStringLiteral("ペナルティ"), this);
     Label1->setFont(Look::PGothic(13));
