@@ -132,7 +132,7 @@ TTestClock::~TTestClock()
 void TTestClock::Sleep(int ms)
 {
     Sleeps.push_back(ms);
-    Now += ms;
+    Advance(ms);
     if (OnSleep)
         OnSleep(ms);
 }

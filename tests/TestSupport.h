@@ -67,14 +67,15 @@ public:
     std::vector<TMessage> Messages;
 };
 
-// A tick count that moves only when told to, or when the game sleeps.
+// A tick count that moves only when told to, or when the game sleeps. It
+// wraps as the system's 32-bit millisecond counter does.
 class TTestClock : public Platform::TClock {
 public:
     TTestClock();
     ~TTestClock() override;
     int32_t Tick() override { return Now; }
     void Sleep(int ms) override;
-    void Advance(int ms) { Now += ms; }
+    void Advance(int ms) { Now = Platform::TickAdd(Now, ms); }
 
     int32_t Now = 100000;
     std::vector<int> Sleeps;

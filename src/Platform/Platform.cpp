@@ -19,7 +19,11 @@ namespace {
 class TRealClock final : public TClock {
 public:
     TRealClock() { Started.start(); }
-    int32_t Tick() override { return static_cast<int32_t>(Started.elapsed()); }
+    // The low 32 bits of the count, as the system's counter keeps them.
+    int32_t Tick() override
+    {
+        return static_cast<int32_t>(static_cast<uint32_t>(Started.elapsed() & 0xFFFFFFFF));
+    }
     void Sleep(int ms) override { QThread::msleep(static_cast<unsigned long>(ms)); }
 
 private:
