@@ -76,8 +76,10 @@ public:
     int32_t Tick() override { return Now; }
     void Sleep(int ms) override;
     void Advance(int ms) { Now = Platform::TickAdd(Now, ms); }
+    QTime UtcTimeOfDay() override { return UtcTime; }
 
     int32_t Now = 100000;
+    QTime UtcTime{9, 30};
     std::vector<int> Sleeps;
     // Runs inside every sleep, after the clock has moved on.
     std::function<void(int)> OnSleep;

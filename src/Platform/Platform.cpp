@@ -3,6 +3,7 @@
 // Qt
 #include <QAbstractEventDispatcher>
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -61,6 +62,11 @@ QTextCodec* CodePage()
 
 } // namespace
 
+QTime TClock::UtcTimeOfDay()
+{
+    return QDateTime::currentDateTimeUtc().time();
+}
+
 void SetClock(TClock* clock)
 {
     CurrentClock = clock;
@@ -72,6 +78,10 @@ int32_t TickCount()
 void Sleep(int ms)
 {
     Clock().Sleep(ms);
+}
+QTime UtcTimeOfDay()
+{
+    return Clock().UtcTimeOfDay();
 }
 
 void ProcessMessages()

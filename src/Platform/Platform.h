@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QtMath>
 #include <QString>
+#include <QTime>
 // std
 #include <cstdint>
 #include <functional>
@@ -30,6 +31,8 @@ public:
     virtual ~TClock() = default;
     virtual int32_t Tick() = 0;
     virtual void Sleep(int ms) = 0;
+    // The current time of day, UTC.
+    virtual QTime UtcTimeOfDay();
 };
 
 // Installs a clock for the tests; nullptr restores the real one.
@@ -52,6 +55,8 @@ constexpr int32_t TickAdd(int32_t tick, int32_t ms)
 }
 // Blocks the GUI thread: nothing is painted or handled meanwhile.
 void Sleep(int ms);
+// The current time of day, UTC, from the installed clock.
+QTime UtcTimeOfDay();
 
 // ---- messages -----------------------------------------------------------
 
