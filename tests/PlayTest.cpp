@@ -440,6 +440,29 @@ TEST_F(Play, TwentySecondPairEndsTheGameAndDealsAFreshBoard)
     EXPECT_EQ(Main().StartTick, Clock.Now);
 }
 
+TEST_F(Play, ClockLabelKeepsItsLastTickWhenTheGameEnds)
+{
+    DealWithPenalty(false);
+    QString shownAtEnd;
+    for (int i = 0; i < 22; ++i) {
+        const auto [a, b] = SomePair(0);
+        Click(a);
+        if (i == 0) {
+            Clock.Advance(61999);
+            Main().Timer1Timer();
+            Clock.Advance(20000);
+        }
+        if (i == 21)
+            QTimer::singleShot(0, Main().ImgArea, [&] {
+                shownAtEnd = Main().LblTime->text();
+                W->Rank->hide();
+            });
+        Click(b);
+    }
+    EXPECT_EQ(Main().ElapsedMs, 81999);
+    EXPECT_EQ(shownAtEnd, QStringLiteral("TIME= 01:01"));
+}
+
 TEST_F(Play, LoneFaceNeverMatches)
 {
     DealWithPenalty(false);

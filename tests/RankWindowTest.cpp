@@ -162,6 +162,27 @@ TEST_F(Ranking, NameEditTakesTwentyCodePageBytesAndEnterCloses)
     EXPECT_EQ(Main().Ranking[4].Name, QByteArray("AB"));
 }
 
+TEST_F(Ranking, EmptyRowShowsNothingOfItsOldTexts)
+{
+    Main().Ranking = FullTable();
+    Rank().ShowRanking(0);
+    Main().Ranking[3].Time = 0; // emptied; the table keeps its texts
+    Rank().ShowRanking(0);
+    for (QLabel* label : {Rank().LTimes[3], Rank().LNames[3], Rank().LDates[3]})
+        EXPECT_TRUE(Text(label).isEmpty()) << Text(label).toStdString();
+    EXPECT_EQ(Text(Rank().LNames[4]), QStringLiteral("P4"));
+}
+
+TEST_F(Ranking, EveryDealEmptiesTheTableButKeepsItsTexts)
+{
+    Main().Ranking = FullTable();
+    Main().BtnReStartClick();
+    for (int32_t i = 1; i <= 10; ++i) {
+        EXPECT_EQ(Main().Ranking[i].Time, 0) << i;
+        EXPECT_EQ(Main().Ranking[i].Name, "P" + QByteArray::number(i));
+    }
+}
+
 TEST_F(Ranking, ArbitraryBytesFromTheFileAreShownDecoded)
 {
     TRanking t;
@@ -228,6 +249,32 @@ TEST_F(Ranking, TimeNoBetterThanRowTenShowsNoEditAndSavesNothing)
         EXPECT_FALSE(edit);
         EXPECT_EQ(FileBytes(), before);
         EXPECT_TRUE(Messages.Messages.empty());
+    }
+}
+
+TEST_F(Ranking, ResultThatEndsUpInRowTenIsSaved)
+{
+    // Straight into row 10, and moved down into row 10 by better times that
+    // another copy saved while the window was open.
+    struct TCase {
+        int32_t Elapsed, EditRow;
+        bool OtherSaves;
+    };
+    for (const TCase c : {TCase{95000, 10, false}, TCase{45000, 5, true}}) {
+        ASSERT_TRUE(SaveRanking(RankFile(), FullTable()));
+        FinishGame(c.Elapsed, [&] {
+            EXPECT_EQ(Rank().EditRow, c.EditRow);
+            if (c.OtherSaves) {
+                TRanking other = FullTable();
+                for (int32_t i = 1; i <= 9; ++i)
+                    other[i] = {i * 1000, "FAST", "2001/05/24"};
+                ASSERT_TRUE(SaveRanking(RankFile(), other));
+            }
+            CloseRanking();
+        });
+        const TRanking saved = ReadFile();
+        EXPECT_EQ(saved[10], (TRankEntry{c.Elapsed, "NUPE", Today()})) << c.Elapsed;
+        EXPECT_EQ(saved[9].Name, c.OtherSaves ? "FAST" : "P9");
     }
 }
 
