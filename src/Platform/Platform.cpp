@@ -12,6 +12,8 @@
 #include <QTextCodec>
 #include <QThread>
 #include <QTimer>
+// std
+#include <utility>
 
 namespace Platform {
 
@@ -50,7 +52,9 @@ TMessageHook MessageHook;
 
 QTextCodec* CodePage()
 {
-    // Windows' Japanese code page; Qt's Shift_JIS codec covers its extensions.
+    // Windows' Japanese code page. Qt answers "Windows-31J" with its ICU
+    // converter for IBM-943 (aliases cp932, windows-31j), which maps as
+    // Windows does: NEC and IBM extensions, 0x81 0x60 as U+FF5E.
     static QTextCodec* codec = [] {
         for (const char* name : {"Windows-31J", "Shift_JIS"})
             if (QTextCodec* c = QTextCodec::codecForName(name))
@@ -58,6 +62,28 @@ QTextCodec* CodePage()
         throw std::runtime_error("Shift_JIS text codec is not available");
     }();
     return codec;
+}
+
+// Input methods on Linux type these characters as the JIS tables map them;
+// the Windows code page has look-alikes of its own in their places, which a
+// player on Windows types and which Windows writes. Names take the Windows
+// ones, so that they are stored and counted as Windows stores them.
+QString AsWindowsTypesIt(QString text)
+{
+    static constexpr std::pair<char16_t, char16_t> LookAlikes[] = {
+        {u'\u301C', u'\uFF5E'}, // wave dash: fullwidth tilde
+        {u'\u2212', u'\uFF0D'}, // minus sign: fullwidth hyphen-minus
+        {u'\u2016', u'\u2225'}, // double vertical line: parallel to
+        {u'\u00A2', u'\uFFE0'}, // cent sign: fullwidth cent sign
+        {u'\u00A3', u'\uFFE1'}, // pound sign: fullwidth pound sign
+        {u'\u00AC', u'\uFFE2'}, // not sign: fullwidth not sign
+        {u'\u2014', u'\u2015'}, // em dash: horizontal bar
+    };
+    for (QChar& c : text)
+        for (const auto& [typed, windows] : LookAlikes)
+            if (c == QChar(typed))
+                c = QChar(windows);
+    return text;
 }
 
 } // namespace
@@ -171,7 +197,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
 
 QByteArray ToCodePage(const QString& text)
 {
-    return CodePage()->fromUnicode(text);
+    return CodePage()->fromUnicode(AsWindowsTypesIt(text));
 }
 
 QString FromCodePage(const QByteArray& bytes)
@@ -182,7 +208,7 @@ QString FromCodePage(const QByteArray& bytes)
 
 bool CodePageCanEncode(const QString& text)
 {
-    return CodePage()->canEncode(text);
+    return CodePage()->canEncode(AsWindowsTypesIt(text));
 }
 
 QString ExeDir()
