@@ -49,6 +49,7 @@ struct TJpegOptions {
     bool Progressive = false;
     bool Greyscale = false;
     bool Cmyk = false;
+    int RestartRows = 0; // a restart marker after every this many MCU rows
 };
 // Writes `image` as a JPEG file with libjpeg.
 void WriteJpeg(const QString& path, const QImage& image, const TJpegOptions& options = {});
