@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace Look {
 
@@ -51,6 +52,15 @@ void CentreOnScreen(QWidget* window)
 {
     if (const QScreen* s = QGuiApplication::primaryScreen())
         window->move(s->geometry().center() - window->rect().center());
+}
+
+void BelongTo(QWidget* window, QWidget* owner)
+{
+    // Both need their native windows for the tie; they are made now, so that
+    // the tie holds from the first showing on.
+    window->winId();
+    owner->winId();
+    window->windowHandle()->setTransientParent(owner->windowHandle());
 }
 
 } // namespace Look

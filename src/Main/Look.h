@@ -26,4 +26,8 @@ void SetTextColour(QWidget* widget, const QColor& colour);
 void FitToText(QLabel* label, int height);
 // Moves a top-level window to the middle of the primary screen.
 void CentreOnScreen(QWidget* window);
+// Makes `window` (a Qt::Tool window) belong to `owner`: it stays over it and
+// is minimised with it, and task bars and window lists show only the owner.
+// Nothing else is tied: each window keeps its own lifetime.
+void BelongTo(QWidget* window, QWidget* owner);
 } // namespace Look

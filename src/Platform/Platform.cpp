@@ -12,8 +12,14 @@
 #include <QTextCodec>
 #include <QThread>
 #include <QTimer>
+#include <QWidget>
 // std
+#include <cstdlib>
+#include <cstring>
 #include <utility>
+#if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
 
 namespace Platform {
 
@@ -85,6 +91,47 @@ QString AsWindowsTypesIt(QString text)
                 c = QChar(windows);
     return text;
 }
+
+// Writes the EWMH states that keep a window off task bars and pagers. Only
+// for a window that is not mapped yet: the window manager owns the property
+// of a mapped window. Qt adds its own states to these when it maps the window.
+void AskToSkipTaskBar([[maybe_unused]] QWidget* window)
+{
+#if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
+    // Only on the X11 platform itself: the off-screen platform may offer an
+    // X11 interface too, without a connection.
+    if (QGuiApplication::platformName() != u"xcb")
+        return;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return;
+    const auto atom = [c](const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return a;
+    };
+    const xcb_atom_t states[] = {atom("_NET_WM_STATE_SKIP_TASKBAR"),
+                                 atom("_NET_WM_STATE_SKIP_PAGER")};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()),
+                        atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 2, states);
+#endif
+}
+
+// A window manager drops a window's states when it is hidden, so they are
+// asked for again before every showing: the show event comes before the map.
+class TOffTaskBar final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && !event->spontaneous())
+            AskToSkipTaskBar(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
 
 } // namespace
 
@@ -183,6 +230,10 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(AppTitle);
     setApplicationDisplayName(AppTitle);
+    // The game ends when its main window closes (Terminate), and not before a
+    // ranking window that waits for a name has closed too; Qt would end it as
+    // soon as no window but such tool windows is left.
+    setQuitOnLastWindowClosed(false);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
@@ -209,6 +260,11 @@ QString FromCodePage(const QByteArray& bytes)
 bool CodePageCanEncode(const QString& text)
 {
     return CodePage()->canEncode(AsWindowsTypesIt(text));
+}
+
+void KeepOffTaskBar(QWidget* window)
+{
+    window->installEventFilter(new TOffTaskBar(window));
 }
 
 QString ExeDir()

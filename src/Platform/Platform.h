@@ -109,6 +109,14 @@ inline QPoint PixelAt(QPointF pos)
     return {qFloor(pos.x()), qFloor(pos.y())};
 }
 
+// ---- windows ----------------------------------------------------------------
+
+// Keeps a tool window of the game out of task bars, pagers and window lists,
+// where only the main window stands for the game. A Qt::Tool window has no
+// task-bar entry on Windows; an X11 window manager is asked for it each time
+// the window is shown.
+void KeepOffTaskBar(QWidget* window);
+
 // ---- text, files, dates ----------------------------------------------------
 
 // Conversion between display text and the Japanese code page (Shift-JIS as

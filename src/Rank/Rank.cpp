@@ -66,10 +66,15 @@ void SetRowText(QLabel* label, const QString& text, int maxWidth = QWIDGETSIZE_M
 } // namespace
 
 TForm3::TForm3(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     Form3 = this;
-    setWindowTitle(QStringLiteral("Form3"));
+    setObjectName(QStringLiteral("Form3"));
+    // Part of the game's main window: no task-bar entry or title of its own.
+    setWindowTitle(Platform::AppTitle);
+    if (Form1)
+        Look::BelongTo(this, Form1);
+    Platform::KeepOffTaskBar(this);
     setFixedSize(512, 307);
 
     const QFont header = Look::Gothic(19, true);
