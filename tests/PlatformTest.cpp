@@ -66,25 +66,6 @@ TEST(Platform, TickCountIsMonotonicMillisecondsFromProgramStart)
     EXPECT_LE(b - a, wall.elapsed() + 1);
 }
 
-TEST(Platform, TickArithmeticWrapsAsTheCounterDoes)
-{
-    struct TCase {
-        int32_t Later, Earlier, Diff;
-    };
-    const TCase cases[] = {
-        {100, 40, 60},
-        {40, 100, -60},
-        {INT32_MIN, INT32_MAX, 1},
-        {INT32_MIN + 1799, INT32_MAX - 200, 2000},
-        {INT32_MAX - 200, INT32_MIN + 1799, -2000},
-        {0, -1, 1},
-    };
-    for (const TCase& c : cases) {
-        EXPECT_EQ(Platform::TickDiff(c.Later, c.Earlier), c.Diff) << c.Later << " " << c.Earlier;
-        EXPECT_EQ(Platform::TickAdd(c.Earlier, c.Diff), c.Later) << c.Earlier << " " << c.Diff;
-    }
-}
-
 TEST(Platform, WaitUntilSleepsUntilItsConditionHolds)
 {
     // Woken by its own time limit: 300 ms of waiting costs almost no
