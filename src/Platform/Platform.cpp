@@ -74,7 +74,7 @@ QTextCodec* CodePage()
 // the Windows code page has look-alikes of its own in their places, which a
 // player on Windows types and which Windows writes. Names take the Windows
 // ones, so that they are stored and counted as Windows stores them.
-QString AsWindowsTypesIt(QString text)
+QString WithWindowsLookAlikes(QString text)
 {
     static constexpr std::pair<char16_t, char16_t> LookAlikes[] = {
         {u'\u301C', u'\uFF5E'}, // wave dash: fullwidth tilde
@@ -248,7 +248,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
 
 QByteArray ToCodePage(const QString& text)
 {
-    return CodePage()->fromUnicode(AsWindowsTypesIt(text));
+    return CodePage()->fromUnicode(WithWindowsLookAlikes(text));
 }
 
 QString FromCodePage(const QByteArray& bytes)
@@ -259,7 +259,7 @@ QString FromCodePage(const QByteArray& bytes)
 
 bool CodePageCanEncode(const QString& text)
 {
-    return CodePage()->canEncode(AsWindowsTypesIt(text));
+    return CodePage()->canEncode(WithWindowsLookAlikes(text));
 }
 
 void KeepOffTaskBar(QWidget* window)

@@ -70,7 +70,7 @@ TForm3::TForm3(QWidget* parent)
 {
     Form3 = this;
     setObjectName(QStringLiteral("Form3"));
-    // Part of the game's main window: no task-bar entry or title of its own.
+    // It belongs to the game's main window: no task-bar entry or title of its own.
     setWindowTitle(Platform::AppTitle);
     if (Form1)
         Look::BelongTo(this, Form1);

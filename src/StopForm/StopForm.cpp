@@ -22,7 +22,7 @@ TForm2::TForm2(QWidget* parent)
 {
     Form2 = this;
     setObjectName(QStringLiteral("Form2"));
-    // Part of the game's main window: no task-bar entry or title of its own,
+    // It belongs to the game's main window: no task-bar entry or title of its own,
     // and showing it leaves the keyboard where it was.
     setWindowTitle(Platform::AppTitle);
     setAttribute(Qt::WA_ShowWithoutActivating);
