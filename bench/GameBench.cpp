@@ -161,7 +161,7 @@ void BM_PenaltyPauseCpu(benchmark::State& state)
         const int32_t tickBefore = Platform::TickCount();
         form.ImgAreaMouseDown(Qt::LeftButton, col * 106 + 50, row * 85 + 40);
         const double cpuMs = ProcessCpuMs() - cpuBefore;
-        const int32_t wallMs = Platform::TickCount() - tickBefore;
+        const int32_t wallMs = Platform::TickDiff(Platform::TickCount(), tickBefore);
         state.counters["cpu_ms"] = cpuMs;
         state.counters["wall_ms"] = wallMs;
         state.counters["cpu_percent_of_core"] = 100.0 * cpuMs / wallMs;

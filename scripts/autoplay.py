@@ -101,15 +101,27 @@ def shot(path):
     run("import", "-window", "root", path)
 
 
-def showing(title):
-    """Whether the window with this title is on screen."""
-    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                       env={**os.environ, "DISPLAY": DISPLAY}, capture_output=True)
-    return r.returncode == 0 and r.stdout.strip() != b""
+def showing(width, height):
+    """Whether a window of the game with this client size is on screen. The
+    penalty and ranking windows carry the game's title, as the main window
+    does; their sizes tell them apart."""
+    env = {**os.environ, "DISPLAY": DISPLAY}
+    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^ぬぺぬぺ衰弱$"],
+                       env=env, capture_output=True, text=True)
+    for window in r.stdout.split():
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", window], env=env,
+                                  capture_output=True, text=True).stdout
+        if f"Geometry: {width}x{height}" in geometry:
+            return True
+    return False
 
 
 def penalty_showing():
-    return showing("Form2")
+    return showing(319, 238)
+
+
+def ranking_showing():
+    return showing(512, 307)
 
 
 def message_box():
@@ -206,7 +218,7 @@ def main():
         turns = 0
         while len(matched) < 44:
             check()
-            if showing("Form3"):
+            if ranking_showing():
                 break  # the game ended on a pair that went unnoticed
             turns += 1
             if turns > 300:

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     cmake make g++ pkgconf
-    qt6-base-dev qt6-5compat-dev
+    qt6-base-dev qt6-5compat-dev libxcb1-dev
     libjpeg62-turbo-dev
     libgtest-dev libbenchmark-dev
     fonts-ipafont-gothic

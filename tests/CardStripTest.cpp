@@ -148,3 +148,82 @@ TEST(CardStrip, RefusesFilesThatAreNoUsableStrip)
             << c.name << ": " << message.toStdString();
     }
 }
+
+namespace {
+// A 24-picture strip with its bytes changed by `edit`.
+struct TDamage {
+    const char* Name;
+    std::function<void(QByteArray&)> Edit;
+    int RestartRows = 0;
+};
+void PrintTo(const TDamage& d, std::ostream* os)
+{
+    *os << d.Name;
+}
+
+QString WriteDamagedStrip(const TDamage& damage)
+{
+    const QString path = QStringLiteral("damaged.dat");
+    WriteJpeg(path, MakeStrip(24), {.RestartRows = damage.RestartRows});
+    QFile f(path);
+    f.open(QIODevice::ReadWrite);
+    QByteArray bytes = f.readAll();
+    damage.Edit(bytes);
+    f.resize(0);
+    f.write(bytes);
+    return path;
+}
+
+qsizetype MarkerAt(const QByteArray& bytes, char code)
+{
+    const qsizetype at = bytes.indexOf(QByteArray("\xFF", 1) + code);
+    EXPECT_GT(at, 0);
+    return at;
+}
+
+// The middle of the first scan's entropy-coded data.
+qsizetype MidScan(const QByteArray& bytes)
+{
+    const qsizetype sos = MarkerAt(bytes, '\xDA');
+    const qsizetype data = sos + 2 + (uchar(bytes[sos + 2]) << 8 | uchar(bytes[sos + 3]));
+    return data + (bytes.size() - data) / 2;
+}
+
+class HarmlessDamage : public ::testing::TestWithParam<TDamage> {};
+class LosingDamage : public ::testing::TestWithParam<TDamage> {};
+} // namespace
+
+// Files that libjpeg warns about but decodes whole, as every other reader does.
+TEST_P(HarmlessDamage, StripIsDecoded)
+{
+    TScratchDir dir;
+    const QString path = WriteDamagedStrip(GetParam());
+    ASSERT_EQ(DecodeError(path), QString());
+    ExpectPicturesDecoded(LoadCardStrip(path), 24);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CardStrip, HarmlessDamage,
+    ::testing::Values(TDamage{"StrayBytesBeforeATable",
+                              [](QByteArray& b) { b.insert(MarkerAt(b, '\xDB'), "AB"); }},
+                      TDamage{"StrayBytesBeforeTheScan",
+                              [](QByteArray& b) { b.insert(MarkerAt(b, '\xDA'), "AB"); }},
+                      TDamage{"UnknownJfifVersion",
+                              [](QByteArray& b) { b[MarkerAt(b, '\xE0') + 9] = 3; }}));
+
+// Files whose pictures would come out grey or garbled.
+TEST_P(LosingDamage, StripIsRefused)
+{
+    TScratchDir dir;
+    const QString message = DecodeError(WriteDamagedStrip(GetParam()));
+    EXPECT_TRUE(message.contains(QStringLiteral("解読"))) << message.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CardStrip, LosingDamage,
+    ::testing::Values(TDamage{"ScanEndsEarly",
+                              [](QByteArray& b) {
+                                  b.insert(MidScan(b), QByteArray("\xFF\xD9", 2));
+                              }},
+                      TDamage{"RestartMarkerOutOfOrder",
+                              [](QByteArray& b) { b[MarkerAt(b, '\xD1') + 1] = '\xD5'; }, 1}));

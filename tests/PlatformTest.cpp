@@ -134,6 +134,37 @@ TEST(Platform, CodePageTextIsShiftJisAsWindowsWritesIt)
     }
 }
 
+// Characters that input methods on Linux type where Windows' code page has
+// look-alikes of its own: accepted, and written as Windows writes them.
+struct TLookAlike {
+    char16_t Typed;
+    const char* Bytes;
+    char16_t Windows;
+};
+void PrintTo(const TLookAlike& c, std::ostream* os)
+{
+    *os << "U+" << std::hex << std::uppercase << int(c.Typed);
+}
+class CodePageLookAlike : public ::testing::TestWithParam<TLookAlike> {};
+
+TEST_P(CodePageLookAlike, IsWrittenAsWindowsWritesIt)
+{
+    const QString typed(QChar(GetParam().Typed)), windows(QChar(GetParam().Windows));
+    EXPECT_TRUE(Platform::CodePageCanEncode(typed));
+    EXPECT_EQ(Platform::ToCodePage(typed), QByteArray(GetParam().Bytes));
+    EXPECT_EQ(Platform::ToCodePage(windows), QByteArray(GetParam().Bytes));
+    EXPECT_EQ(Platform::FromCodePage(GetParam().Bytes), windows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Platform, CodePageLookAlike,
+                         ::testing::Values(TLookAlike{u'\u301C', "\x81\x60", u'\uFF5E'},
+                                           TLookAlike{u'\u2212', "\x81\x7C", u'\uFF0D'},
+                                           TLookAlike{u'\u2016', "\x81\x61", u'\u2225'},
+                                           TLookAlike{u'\u00A2', "\x81\x91", u'\uFFE0'},
+                                           TLookAlike{u'\u00A3', "\x81\x92", u'\uFFE1'},
+                                           TLookAlike{u'\u00AC', "\x81\xCA", u'\uFFE2'},
+                                           TLookAlike{u'\u2014', "\x81\x5C", u'\u2015'}));
+
 TEST(Platform, ExeDirEndsInExactlyOneSeparator)
 {
     TScratchDir elsewhere; // the current directory is not the executable's

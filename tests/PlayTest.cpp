@@ -274,6 +274,40 @@ TEST_F(Play, PenaltyBarStartsFullFallsEachTickAndShowsNegativeAsEmpty)
     EXPECT_EQ(bar, std::vector<int>{2000});
 }
 
+TEST_F(Play, GameAndPenaltyPauseRunAcrossTheWrapOfTheTickCount)
+{
+    // After 24.8 days of uptime the tick count passes INT32_MAX and goes on
+    // from INT32_MIN: the pause still lasts two seconds and times stay right.
+    DealWithPenalty(true);
+    Clock.Now = INT32_MAX - 500;
+    const auto [a, b] = SomePair(0);
+    Click(a);
+    Click(b);
+    bool upMidPause = false;
+    int barMidPause = -1;
+    DuringPause([&] {
+        Clock.Advance(1000); // past the wrap
+        Main().Timer1Timer();
+        upMidPause = W->Stop->isVisible();
+        barMidPause = W->Stop->Bar->value();
+        DuringPause([&] { Clock.Advance(1000); });
+    });
+    Click(PenaltyCard());
+    EXPECT_TRUE(upMidPause);
+    EXPECT_EQ(barMidPause, 1000);
+    EXPECT_EQ(Main().LblTime->text(), QStringLiteral("TIME= 00:01")); // 1300 ms
+    EXPECT_FALSE(W->Stop->isVisible());
+    for (int i = 1; i < 22; ++i) {
+        const auto [c, d] = SomePair(0);
+        Click(c);
+        if (i == 21)
+            QTimer::singleShot(0, Main().ImgArea, [this] { W->Rank->hide(); });
+        Click(d);
+    }
+    EXPECT_EQ(Main().ElapsedMs, 300 + 2000);
+    EXPECT_LT(Clock.Now, 0); // the counter did wrap during the game
+}
+
 TEST_F(Play, RestartDuringAPenaltyLeavesTheWindowUpWithAFrozenBar)
 {
     DealWithPenalty(true);
@@ -404,6 +438,29 @@ TEST_F(Play, TwentySecondPairEndsTheGameAndDealsAFreshBoard)
     Click(SomePair(0).first);
     EXPECT_TRUE(Main().ClockStarted);
     EXPECT_EQ(Main().StartTick, Clock.Now);
+}
+
+TEST_F(Play, ClockLabelKeepsItsLastTickWhenTheGameEnds)
+{
+    DealWithPenalty(false);
+    QString shownAtEnd;
+    for (int i = 0; i < 22; ++i) {
+        const auto [a, b] = SomePair(0);
+        Click(a);
+        if (i == 0) {
+            Clock.Advance(61999);
+            Main().Timer1Timer();
+            Clock.Advance(20000);
+        }
+        if (i == 21)
+            QTimer::singleShot(0, Main().ImgArea, [&] {
+                shownAtEnd = Main().LblTime->text();
+                W->Rank->hide();
+            });
+        Click(b);
+    }
+    EXPECT_EQ(Main().ElapsedMs, 81999);
+    EXPECT_EQ(shownAtEnd, QStringLiteral("TIME= 01:01"));
 }
 
 TEST_F(Play, LoneFaceNeverMatches)

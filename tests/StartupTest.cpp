@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWindow>
 // gtest
 #include <gtest/gtest.h>
 
@@ -280,4 +281,23 @@ TEST(Startup, PenaltyWindowLayout)
     EXPECT_EQ(f.Label1->geometry(), QRect(8, 6, 57, 13));
     EXPECT_EQ(f.Bar->geometry(), QRect(72, 4, 233, 16));
     EXPECT_EQ(f.Bar->value(), 2000);
+}
+
+TEST(Startup, PenaltyAndRankingWindowsBelongToTheMainWindow)
+{
+    // Only the main window has a task-bar entry, under the game's title.
+    TScratchDir dir;
+    WriteStrip(24);
+    TWindows w;
+    EXPECT_EQ(w.Main->windowType(), Qt::Window);
+    for (QWidget* f : {static_cast<QWidget*>(w.Stop.get()), static_cast<QWidget*>(w.Rank.get())}) {
+        EXPECT_EQ(f->windowType(), Qt::Tool);
+        ASSERT_NE(f->windowHandle(), nullptr);
+        EXPECT_EQ(f->windowHandle()->transientParent(), w.Main->windowHandle());
+        EXPECT_EQ(f->windowTitle(), QStringLiteral("ぬぺぬぺ衰弱"));
+        EXPECT_TRUE(f->windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_TRUE(f->windowFlags() & Qt::WindowStaysOnTopHint);
+    }
+    EXPECT_TRUE(w.Stop->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+    EXPECT_TRUE(w.Stop->testAttribute(Qt::WA_ShowWithoutActivating));
 }

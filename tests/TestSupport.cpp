@@ -75,6 +75,7 @@ void WriteJpeg(const QString& path, const QImage& source, const TJpegOptions& op
     jpeg_set_quality(&cinfo, options.Quality, TRUE);
     if (options.Progressive)
         jpeg_simple_progression(&cinfo);
+    cinfo.restart_in_rows = options.RestartRows;
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<unsigned char> row(size_t(image.width()) * 4);
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -136,7 +137,7 @@ TTestClock::~TTestClock()
 void TTestClock::Sleep(int ms)
 {
     Sleeps.push_back(ms);
-    Now += ms;
+    Advance(ms);
     if (OnSleep)
         OnSleep(ms);
 }

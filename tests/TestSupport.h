@@ -50,6 +50,7 @@ struct TJpegOptions {
     bool Progressive = false;
     bool Greyscale = false;
     bool Cmyk = false;
+    int RestartRows = 0; // a restart marker after every this many MCU rows
 };
 // Writes `image` as a JPEG file with libjpeg.
 void WriteJpeg(const QString& path, const QImage& image, const TJpegOptions& options = {});
@@ -68,16 +69,19 @@ public:
     std::vector<TMessage> Messages;
 };
 
-// A tick count that moves only when told to, or when the game sleeps.
+// A tick count that moves only when told to, or when the game sleeps. It
+// wraps as the system's 32-bit millisecond counter does.
 class TTestClock : public Platform::TClock {
 public:
     TTestClock();
     ~TTestClock() override;
     int32_t Tick() override { return Now; }
     void Sleep(int ms) override;
-    void Advance(int ms) { Now += ms; }
+    void Advance(int ms) { Now = Platform::TickAdd(Now, ms); }
+    QTime UtcTimeOfDay() override { return UtcTime; }
 
     int32_t Now = 100000;
+    QTime UtcTime{9, 30};
     std::vector<int> Sleeps;
     // Runs inside every sleep, after the clock has moved on.
     std::function<void(int)> OnSleep;

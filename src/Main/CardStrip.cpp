@@ -9,6 +9,7 @@
 #include <memory>
 // libjpeg
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -27,11 +28,32 @@ struct TJpegErrorManager {
     std::longjmp(err->Jump, 1);
 }
 
-// Warnings (corrupt data, a file that ends early) would leave grey or
-// garbled pictures: they count as errors. Trace messages are ignored.
+// The decoder's warnings that mean picture data is lost, so that pictures
+// would come out grey or garbled. The others lose nothing a card shows and
+// every other JPEG reader goes on: stray bytes between segments, an unknown
+// JFIF version or Adobe transform code, a damaged colour profile.
+bool LosesPictureData(int code)
+{
+    switch (code) {
+    case JWRN_JPEG_EOF:      // the file ends before the picture does
+    case JWRN_HIT_MARKER:    // a scan ends before its data does
+    case JWRN_HUFF_BAD_CODE: // corrupt entropy-coded data
+#if JPEG_LIB_VERSION >= 70 || defined(D_ARITH_CODING_SUPPORTED) || defined(C_ARITH_CODING_SUPPORTED)
+    case JWRN_ARITH_BAD_CODE: // the same, arithmetic-coded
+#endif
+    case JWRN_MUST_RESYNC:       // a restart marker missing or out of order: blocks lost
+    case JWRN_NOT_SEQUENTIAL:    // scan parameters that the data cannot follow
+    case JWRN_BOGUS_PROGRESSION: // progressive scans that do not add up
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Trace messages (level 0 and up) are ignored.
 void OnJpegMessage(j_common_ptr cinfo, int level)
 {
-    if (level < 0)
+    if (level < 0 && LosesPictureData(cinfo->err->msg_code))
         OnJpegError(cinfo);
 }
 

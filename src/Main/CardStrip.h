@@ -26,10 +26,11 @@ public:
 };
 
 // Decodes a JPEG file at full size into 24-bit colour (QImage::Format_RGB888).
-// Refuses, with TStripError, files that are not JPEG images, truncated or
-// corrupt data, colour spaces other than RGB and greyscale, and images that
-// are too large. `shownName` names the file in the messages. Only the top
-// `maxRows` rows are decoded.
+// Refuses, with TStripError, files that are not JPEG images, data that the
+// decoder reports lost (a file or scan that ends early, corrupt entropy-coded
+// data), colour spaces other than RGB and greyscale, and images that are too
+// large; harmless damage such as stray bytes between segments is let through. `shownName` names the
+// file in the messages. Only the top `maxRows` rows are decoded.
 QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows = INT_MAX);
 
 // Decodes a card strip (its top 80 rows, all that cards show) and checks

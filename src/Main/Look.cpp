@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace Look {
 
@@ -60,6 +61,15 @@ QImage ResourceImage(const QString& path)
     QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
     reader.setAutoDetectImageFormat(false);
     return reader.read();
+}
+
+void BelongTo(QWidget* window, QWidget* owner)
+{
+    // Both need their native windows for the tie; they are made now, so that
+    // the tie holds from the first showing on.
+    window->winId();
+    owner->winId();
+    window->windowHandle()->setTransientParent(owner->windowHandle());
 }
 
 } // namespace Look

@@ -269,7 +269,7 @@ void TForm1::BtnExitClick()
         ~TCloseAtEnd() { Form->close(); }
     } closeAtEnd{this}; // the window closes even if a step below fails
     Closing = true;
-    PenaltyEndTick = Platform::TickCount() - 100;
+    PenaltyEndTick = Platform::TickAdd(Platform::TickCount(), -100);
     if (Form2)
         Form2->hide();
     Platform::Sleep(ExitPauseMs);
@@ -356,13 +356,14 @@ void TForm1::OpenCard(int32_t Col, int32_t Row)
         DrawCard(n, Board::PenaltyPicture);
         RepaintCardNow(n);
         Platform::Sleep(PenaltyFaceMs);
-        PenaltyEndTick = Platform::TickCount() + PenaltyPauseMs;
+        PenaltyEndTick = Platform::TickAdd(Platform::TickCount(), PenaltyPauseMs);
         Form2->SetBarPosition(PenaltyPauseMs);
         Form2->ShowPenalty();
         // Sleeps until the next event; the exit command moves the end time
         // into the past, and a timer wakes the wait when it is due.
-        Platform::WaitUntil([this] { return Platform::TickCount() >= PenaltyEndTick; },
-                            [this] { return PenaltyEndTick - Platform::TickCount(); });
+        Platform::WaitUntil(
+            [this] { return Platform::TickDiff(Platform::TickCount(), PenaltyEndTick) >= 0; },
+            [this] { return Platform::TickDiff(PenaltyEndTick, Platform::TickCount()); });
         Form2->hide();
         if (Closing)
             return;
@@ -391,7 +392,7 @@ void TForm1::OpenCard(int32_t Col, int32_t Row)
         ++PairsFound;
         Cards[n].Opened = true;
         if (PairsFound >= Board::Pairs) {
-            ElapsedMs = Platform::TickCount() - StartTick;
+            ElapsedMs = Platform::TickDiff(Platform::TickCount(), StartTick);
             Timer1->stop();
             EnterRanking();
             NewGame();
@@ -470,7 +471,7 @@ void TForm1::BtnRankClick()
 
 void TForm1::Timer1Timer()
 {
-    SetClockText(Platform::TickCount() - StartTick);
+    SetClockText(Platform::TickDiff(Platform::TickCount(), StartTick));
     if (Form2 && Form2->isVisible())
-        Form2->SetBarPosition(PenaltyEndTick - Platform::TickCount());
+        Form2->SetBarPosition(Platform::TickDiff(PenaltyEndTick, Platform::TickCount()));
 }

@@ -1,11 +1,10 @@
 #include "Main/Random.h"
 
-// Qt
-#include <QDateTime>
+#include "Platform/Platform.h"
 
 void TRandom::Randomize()
 {
-    const QTime t = QDateTime::currentDateTimeUtc().time();
+    const QTime t = Platform::UtcTimeOfDay();
     Seed =
         static_cast<uint32_t>(((t.hour() * 60 + t.minute()) * 60 + t.second()) * 1000 + t.msec());
 }

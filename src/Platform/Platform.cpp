@@ -3,6 +3,7 @@
 // Qt
 #include <QAbstractEventDispatcher>
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -11,6 +12,14 @@
 #include <QTextCodec>
 #include <QThread>
 #include <QTimer>
+#include <QWidget>
+// std
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+#if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
 
 namespace Platform {
 
@@ -19,7 +28,11 @@ namespace {
 class TRealClock final : public TClock {
 public:
     TRealClock() { Started.start(); }
-    int32_t Tick() override { return static_cast<int32_t>(Started.elapsed()); }
+    // The low 32 bits of the count, as the system's counter keeps them.
+    int32_t Tick() override
+    {
+        return static_cast<int32_t>(static_cast<uint32_t>(Started.elapsed() & 0xFFFFFFFF));
+    }
     void Sleep(int ms) override { QThread::msleep(static_cast<unsigned long>(ms)); }
 
 private:
@@ -64,7 +77,9 @@ void ExitIfIdle(int depthOfCaller)
 
 QTextCodec* CodePage()
 {
-    // Windows' Japanese code page; Qt's Shift_JIS codec covers its extensions.
+    // Windows' Japanese code page. Qt answers "Windows-31J" with its ICU
+    // converter for IBM-943 (aliases cp932, windows-31j), which maps as
+    // Windows does: NEC and IBM extensions, 0x81 0x60 as U+FF5E.
     static QTextCodec* codec = [] {
         for (const char* name : {"Windows-31J", "Shift_JIS"})
             if (QTextCodec* c = QTextCodec::codecForName(name))
@@ -74,7 +89,75 @@ QTextCodec* CodePage()
     return codec;
 }
 
+// Input methods on Linux type these characters as the JIS tables map them;
+// the Windows code page has look-alikes of its own in their places, which a
+// player on Windows types and which Windows writes. Names take the Windows
+// ones, so that they are stored and counted as Windows stores them.
+QString WithWindowsLookAlikes(QString text)
+{
+    static constexpr std::pair<char16_t, char16_t> LookAlikes[] = {
+        {u'\u301C', u'\uFF5E'}, // wave dash: fullwidth tilde
+        {u'\u2212', u'\uFF0D'}, // minus sign: fullwidth hyphen-minus
+        {u'\u2016', u'\u2225'}, // double vertical line: parallel to
+        {u'\u00A2', u'\uFFE0'}, // cent sign: fullwidth cent sign
+        {u'\u00A3', u'\uFFE1'}, // pound sign: fullwidth pound sign
+        {u'\u00AC', u'\uFFE2'}, // not sign: fullwidth not sign
+        {u'\u2014', u'\u2015'}, // em dash: horizontal bar
+    };
+    for (QChar& c : text)
+        for (const auto& [typed, windows] : LookAlikes)
+            if (c == QChar(typed))
+                c = QChar(windows);
+    return text;
+}
+
+// Writes the EWMH states that keep a window off task bars and pagers. Only
+// for a window that is not mapped yet: the window manager owns the property
+// of a mapped window. Qt adds its own states to these when it maps the window.
+void AskToSkipTaskBar([[maybe_unused]] QWidget* window)
+{
+#if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
+    // Only on the X11 platform itself: the off-screen platform may offer an
+    // X11 interface too, without a connection.
+    if (QGuiApplication::platformName() != u"xcb")
+        return;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return;
+    const auto atom = [c](const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return a;
+    };
+    const xcb_atom_t states[] = {atom("_NET_WM_STATE_SKIP_TASKBAR"),
+                                 atom("_NET_WM_STATE_SKIP_PAGER")};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()),
+                        atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 2, states);
+#endif
+}
+
+// A window manager drops a window's states when it is hidden, so they are
+// asked for again before every showing: the show event comes before the map.
+class TOffTaskBar final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && !event->spontaneous())
+            AskToSkipTaskBar(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
 } // namespace
+
+QTime TClock::UtcTimeOfDay()
+{
+    return QDateTime::currentDateTimeUtc().time();
+}
 
 void SetClock(TClock* clock)
 {
@@ -87,6 +170,10 @@ int32_t TickCount()
 void Sleep(int ms)
 {
     Clock().Sleep(ms);
+}
+QTime UtcTimeOfDay()
+{
+    return Clock().UtcTimeOfDay();
 }
 
 void ProcessMessages()
@@ -171,8 +258,9 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationDisplayName(AppTitle);
     setDesktopFileName(QStringLiteral(NUPE_APP_ID));
     // The game ends through Terminate() alone (the main window's close does
-    // that): a waiting ranking window keeps the run alive after the main
-    // window has gone.
+    // that): a ranking window that waits for a name keeps the run alive after
+    // the main window has gone, where Qt would end it as soon as no window but
+    // such tool windows is left.
     setQuitOnLastWindowClosed(false);
 }
 
@@ -197,7 +285,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
 
 QByteArray ToCodePage(const QString& text)
 {
-    return CodePage()->fromUnicode(text);
+    return CodePage()->fromUnicode(WithWindowsLookAlikes(text));
 }
 
 QString FromCodePage(const QByteArray& bytes)
@@ -208,7 +296,12 @@ QString FromCodePage(const QByteArray& bytes)
 
 bool CodePageCanEncode(const QString& text)
 {
-    return CodePage()->canEncode(text);
+    return CodePage()->canEncode(WithWindowsLookAlikes(text));
+}
+
+void KeepOffTaskBar(QWidget* window)
+{
+    window->installEventFilter(new TOffTaskBar(window));
 }
 
 QString ExeDir()

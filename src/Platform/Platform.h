@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QtMath>
 #include <QString>
+#include <QTime>
 // std
 #include <cstdint>
 #include <functional>
@@ -22,22 +23,40 @@ inline const QString AppTitle = QStringLiteral("ぬぺぬぺ衰弱");
 // ---- time -------------------------------------------------------------
 
 // Where the tick count and the blocking sleep come from. The real clock is
-// monotonic and counts from process start, so it cannot wrap within a run;
-// tests install a clock they drive by hand.
+// monotonic and counts from process start; like the system's millisecond
+// counter it wraps after 2^32 ms, passing from INT32_MAX to INT32_MIN after
+// 24.8 days. Tests install a clock they drive by hand.
 class TClock {
 public:
     virtual ~TClock() = default;
     virtual int32_t Tick() = 0;
     virtual void Sleep(int ms) = 0;
+    // The current time of day, UTC.
+    virtual QTime UtcTimeOfDay();
 };
 
 // Installs a clock for the tests; nullptr restores the real one.
 void SetClock(TClock* clock);
 
-// Milliseconds since the program started (32 bits, signed).
+// Milliseconds since the program started (32 bits, signed, wrapping).
 int32_t TickCount();
+
+// The milliseconds from tick count `earlier` to `later`, right across the
+// counter's wrap for spans shorter than 24.8 days. Tick counts are compared
+// only through it: `TickDiff(now, end) >= 0` says that `end` has come.
+constexpr int32_t TickDiff(int32_t later, int32_t earlier)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(later) - static_cast<uint32_t>(earlier));
+}
+// The tick count `ms` milliseconds after `tick` (before it, for negative `ms`).
+constexpr int32_t TickAdd(int32_t tick, int32_t ms)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(tick) + static_cast<uint32_t>(ms));
+}
 // Blocks the GUI thread: nothing is painted or handled meanwhile.
 void Sleep(int ms);
+// The current time of day, UTC, from the installed clock.
+QTime UtcTimeOfDay();
 
 // ---- messages -----------------------------------------------------------
 
@@ -92,6 +111,14 @@ inline QPoint PixelAt(QPointF pos)
 {
     return {qFloor(pos.x()), qFloor(pos.y())};
 }
+
+// ---- windows ----------------------------------------------------------------
+
+// Keeps a tool window of the game out of task bars, pagers and window lists,
+// where only the main window stands for the game. A Qt::Tool window has no
+// task-bar entry on Windows; an X11 window manager is asked for it each time
+// the window is shown.
+void KeepOffTaskBar(QWidget* window);
 
 // ---- text, files, dates ----------------------------------------------------
 

@@ -5,6 +5,7 @@
 #include "Main/TimeFormat.h"
 #include "Platform/Platform.h"
 // Qt
+#include <QFontMetrics>
 #include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@ namespace {
 const QColor HeaderColour(40, 60, 230);
 const QColor RowColour(255, 255, 0);
 constexpr int RowTop = 64, RowPitch = 24, RowHeight = 19;
+constexpr int NameLeft = 168, DateLeft = 376;
 constexpr int NameBytes = 20;
 constexpr int MaxShownChars = 64;
 const QString DefaultName = QStringLiteral("NUPE");
@@ -49,26 +51,36 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QFon
     return label;
 }
 
-void SetRowText(QLabel* label, const QString& text)
+// A name typed here has at most 20 bytes; a file may hold megabytes, which
+// would only stall the window and could never be seen anyway. A name too
+// wide for its column ends in an ellipsis before the dates.
+void SetRowText(QLabel* label, const QString& text, int maxWidth = QWIDGETSIZE_MAX)
 {
-    // A name typed here has at most 20 bytes; a file may hold megabytes,
-    // which would only stall the window and could never be seen anyway.
-    label->setText(text.left(MaxShownChars));
+    const QString shown = text.left(MaxShownChars);
+    const QFontMetrics metrics = label->fontMetrics();
+    label->setText(metrics.horizontalAdvance(shown) <= maxWidth
+                       ? shown
+                       : metrics.elidedText(shown, Qt::ElideRight, maxWidth));
     Look::FitToText(label, RowHeight);
 }
 } // namespace
 
 TForm3::TForm3(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     Form3 = this;
-    setWindowTitle(QStringLiteral("Form3"));
+    setObjectName(QStringLiteral("Form3"));
+    // It belongs to the game's main window: no task-bar entry or title of its own.
+    setWindowTitle(Platform::AppTitle);
+    if (Form1)
+        Look::BelongTo(this, Form1);
+    Platform::KeepOffTaskBar(this);
     setFixedSize(512, 307);
 
     const QFont header = Look::Gothic(19, true);
     LTime0 = MakeLabel(this, QStringLiteral("TIME"), 72, 40, header, Qt::darkBlue);
-    LName0 = MakeLabel(this, QStringLiteral("NAME"), 168, 40, header, Qt::darkBlue);
-    LDate0 = MakeLabel(this, QStringLiteral("DATE"), 376, 40, header, Qt::darkBlue);
+    LName0 = MakeLabel(this, QStringLiteral("NAME"), NameLeft, 40, header, Qt::darkBlue);
+    LDate0 = MakeLabel(this, QStringLiteral("DATE"), DateLeft, 40, header, Qt::darkBlue);
     static const char* const numbers[] = {"1st", "2nd", "3rd", "4th", "5th",
                                           "6th", "7th", "8th", "9th", "10th"};
     for (int n = 1; n <= 10; ++n) {
@@ -80,8 +92,8 @@ TForm3::TForm3(QWidget* parent)
         no->setGeometry(n < 10 ? 20 : 10, y, n < 10 ? 33 : 44, RowHeight);
         LNOs[size_t(n)] = no;
         LTimes[size_t(n)] = MakeLabel(this, QStringLiteral("TIME"), 72, y, header, RowColour);
-        LNames[size_t(n)] = MakeLabel(this, QStringLiteral("NAME"), 168, y, header, RowColour);
-        LDates[size_t(n)] = MakeLabel(this, QStringLiteral("DATE"), 376, y, header, RowColour);
+        LNames[size_t(n)] = MakeLabel(this, QStringLiteral("NAME"), NameLeft, y, header, RowColour);
+        LDates[size_t(n)] = MakeLabel(this, QStringLiteral("DATE"), DateLeft, y, header, RowColour);
     }
     QFont title = Look::Gothic(24, true);
     title.setItalic(true);
@@ -128,12 +140,16 @@ void TForm3::ShowRanking(int32_t Row)
     EditRow = Row;
     Edit->setVisible(Row != 0);
     Edit->setText(DefaultName);
+    // Selected, as an edit with automatic selection has it when it takes the
+    // focus: the first key the player types replaces the whole text.
+    Edit->selectAll();
     const TRanking& ranking = Form1->Ranking;
     for (int i = 1; i <= 10; ++i) {
         const TRankEntry& e = ranking[i];
         const bool empty = e.Time == 0;
         SetRowText(LTimes[size_t(i)], empty ? QString() : FormatRankTime(e.Time));
-        SetRowText(LNames[size_t(i)], empty ? QString() : Platform::FromCodePage(e.Name));
+        SetRowText(LNames[size_t(i)], empty ? QString() : Platform::FromCodePage(e.Name),
+                   DateLeft - NameLeft);
         SetRowText(LDates[size_t(i)], empty ? QString() : Platform::FromCodePage(e.Date));
     }
     if (Row != 0) {

@@ -1,6 +1,8 @@
 #include "StopForm/StopForm.h"
 
 #include "Main/Look.h"
+#include "Main/Main.h"
+#include "Platform/Platform.h"
 // Qt
 #include <QLabel>
 #include <QPixmap>
@@ -15,11 +17,18 @@ constexpr int BarMax = 2000;
 }
 
 TForm2::TForm2(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus)
 {
     Form2 = this;
-    setWindowTitle(QStringLiteral("Form2"));
+    setObjectName(QStringLiteral("Form2"));
+    // It belongs to the game's main window: no task-bar entry or title of its own,
+    // and showing it leaves the keyboard where it was.
+    setWindowTitle(Platform::AppTitle);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    if (Form1)
+        Look::BelongTo(this, Form1);
+    Platform::KeepOffTaskBar(this);
     setFixedSize(319, 238);
     setFont(Look::PGothic(12));
 
