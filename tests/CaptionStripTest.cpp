@@ -178,6 +178,13 @@ TEST_F(Strip, HintFollowsThePointerAndGoesOffTheButtons)
     }
 }
 
+TEST_F(Strip, ClockIsAsWideAsItsTextOnceOnScreen)
+{
+    QCoreApplication::processEvents();
+    const int text = Label()->fontMetrics().horizontalAdvance(QStringLiteral("TIME= 00:00"));
+    EXPECT_EQ(Label()->geometry(), QRect(224, 8, text, 19));
+}
+
 TEST_F(Strip, FrameTakesNoMouseInput)
 {
     for (QPoint p : {QPoint(1, 10), QPoint(25, 1), QPoint(969, 200)}) {

@@ -276,8 +276,12 @@ TEST(Startup, PenaltyWindowLayout)
     EXPECT_EQ(picture.format(), QImage::Format_Indexed8);
     EXPECT_EQ(f.Image1->geometry(), QRect(0, 0, 319, 238));
     EXPECT_EQ(f.Image1->pixmap().size(), QSize(320, 240));
-    // "ペナルティ" in the metric-compatible gothic: 57 x 13 at (8, 6).
+    // "ペナルティ" in the metric-compatible gothic: 57 x 13 at (8, 6), sized
+    // to its text once the window is on screen.
     EXPECT_EQ(f.Label1->text(), QStringLiteral("ペナルティ"));
+    f.ShowPenalty();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QCoreApplication::processEvents();
     EXPECT_EQ(f.Label1->geometry(), QRect(8, 6, 57, 13));
     EXPECT_EQ(f.Bar->geometry(), QRect(72, 4, 233, 16));
     EXPECT_EQ(f.Bar->value(), 2000);

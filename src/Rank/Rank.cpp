@@ -104,6 +104,15 @@ TForm3::TForm3(QWidget* parent)
     Look::SetTextColour(Label17, Qt::white);
     Label17->setGeometry(176, 8, 125, 24);
 
+    // The name edit is made when the window is first filled: a line edit lays
+    // out its text at once, which would load fonts before the game is on
+    // screen.
+
+    FormCreate();
+}
+
+void TForm3::CreateEdit()
+{
     Edit = new QLineEdit(DefaultName, this);
     Edit->setFont(Look::PGothic(13));
     QPalette ep = Edit->palette();
@@ -115,8 +124,6 @@ TForm3::TForm3(QWidget* parent)
     // Enter closes the window as the close button does.
     connect(Edit, &QLineEdit::returnPressed, this, &QWidget::hide);
     setFocusProxy(Edit);
-
-    FormCreate();
 }
 
 TForm3::~TForm3()
@@ -137,6 +144,8 @@ void TForm3::FormCreate()
 
 void TForm3::ShowRanking(int32_t Row)
 {
+    if (!Edit)
+        CreateEdit();
     EditRow = Row;
     Edit->setVisible(Row != 0);
     Edit->setText(DefaultName);

@@ -29,6 +29,7 @@ public:
     // Rows 1 to 10 at index 1 to 10; index 0 unused.
     std::array<QLabel*, 11> LNOs{};
     std::array<QLabel*, 11> LTimes{}, LNames{}, LDates{};
+    // The name edit; made by the first ShowRanking.
     QLineEdit* Edit = nullptr;
 
     int32_t EditRow = 0;
@@ -43,6 +44,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // Makes the name edit; the first ShowRanking does.
+    void CreateEdit();
     void FormCreate();
     void FormHide();
     static bool InCloseButton(QPoint p);

@@ -68,6 +68,8 @@ void TForm2::SetBarPosition(int ms)
 
 void TForm2::ShowPenalty()
 {
+    // The white box of the label must not show at any other width.
+    Look::FitToTextNow(Label1, 13);
     Look::CentreOnScreen(this);
     show();
     raise();
