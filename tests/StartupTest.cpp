@@ -294,6 +294,9 @@ TEST(Startup, PenaltyAndRankingWindowsBelongToTheMainWindow)
     WriteStrip(24);
     TWindows w;
     EXPECT_EQ(w.Main->windowType(), Qt::Window);
+    // Tied to the main window by the time they are first shown.
+    w.Stop->ShowPenalty();
+    w.Rank->ShowRanking(0);
     for (QWidget* f : {static_cast<QWidget*>(w.Stop.get()), static_cast<QWidget*>(w.Rank.get())}) {
         EXPECT_EQ(f->windowType(), Qt::Tool);
         ASSERT_NE(f->windowHandle(), nullptr);
