@@ -3,7 +3,6 @@
 #include "Main/Main.h"
 #include "Platform/Platform.h"
 // Qt
-#include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -67,7 +66,6 @@ void TForm1::StripMouseEvent(QObject* sender, QMouseEvent* event)
 {
     const QPoint p = Platform::PixelAt(event->position());
     EventCursorPos = Platform::PixelAt(event->globalPosition());
-    HandlingPointer = true;
     Platform::Guarded([&] {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -84,7 +82,6 @@ void TForm1::StripMouseEvent(QObject* sender, QMouseEvent* event)
             break;
         }
     });
-    HandlingPointer = false;
     event->accept();
 }
 
@@ -92,7 +89,7 @@ QPoint TForm1::CursorPos() const
 {
     // The pointer as the event saw it: the same screen coordinates whichever
     // element reported it and however far the window has moved since.
-    return HandlingPointer ? EventCursorPos : QCursor::pos();
+    return EventCursorPos;
 }
 
 int32_t TForm1::CaptionButtonOf(QObject* sender, int x, int y) const

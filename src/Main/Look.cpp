@@ -107,13 +107,4 @@ QImage ResourceImage(const QString& path)
     return reader.read();
 }
 
-void BelongTo(QWidget* window, QWidget* owner)
-{
-    // Both need their native windows for the tie; they are made now, so that
-    // the tie holds from the first showing on.
-    window->winId();
-    owner->winId();
-    window->windowHandle()->setTransientParent(owner->windowHandle());
-}
-
 } // namespace Look

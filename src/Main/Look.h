@@ -34,8 +34,4 @@ void CentreOnScreen(QWidget* window);
 // Reads one of the game's own pictures. Its name tells its format, so the
 // built-in reader takes it at once, without probing every image plugin.
 QImage ResourceImage(const QString& path);
-// Makes `window` (a Qt::Tool window) belong to `owner`: it stays over it and
-// is minimised with it, and task bars and window lists show only the owner.
-// Nothing else is tied: each window keeps its own lifetime.
-void BelongTo(QWidget* window, QWidget* owner);
 } // namespace Look

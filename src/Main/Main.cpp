@@ -427,9 +427,7 @@ QString TForm1::RankPath() const
 
 void TForm1::ReadRanking(TRankAccess access)
 {
-    if (!LoadRanking(RankPath(), Ranking, access))
-        for (int32_t i = 1; i <= RankRows; ++i)
-            Ranking[i].Time = 0;
+    LoadRankingOrEmpty(RankPath(), Ranking, access);
 }
 
 void TForm1::EnterRanking()

@@ -168,7 +168,6 @@ private:
     int32_t ImmediateButton = -1;
     int32_t ImmediateImage = -1;
     QPoint EventCursorPos;
-    bool HandlingPointer = false;
     QString HintText;
 };
 

@@ -523,12 +523,17 @@ TRankLock::~TRankLock()
         ::close(Fd);
 }
 
+void LoadRankingOrEmpty(const QString& fileName, TRanking& ranking, TRankAccess access)
+{
+    if (!LoadRanking(fileName, ranking, access))
+        for (int32_t i = 1; i <= RankRows; ++i)
+            ranking[i].Time = 0;
+}
+
 int32_t MergeRankEntry(const QString& fileName, TRanking& ranking, const TRankEntry& entry)
 {
     const TRankLock lock(fileName);
-    if (!LoadRanking(fileName, ranking, TRankAccess::ReadWrite))
-        for (int32_t i = 1; i <= RankRows; ++i)
-            ranking[i].Time = 0;
+    LoadRankingOrEmpty(fileName, ranking, TRankAccess::ReadWrite);
     const int32_t row = FindRankRow(ranking, entry.Time);
     if (row <= RankRows) {
         InsertRankRow(ranking, row, entry);

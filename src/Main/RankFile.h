@@ -52,6 +52,11 @@ enum class TRankAccess { Read, ReadWrite };
 bool LoadRanking(const QString& fileName, TRanking& ranking,
                  TRankAccess access = TRankAccess::Read);
 
+// LoadRanking, where a missing or foreign file counts as an empty table:
+// every row's Time is 0 (the texts stay as they were).
+void LoadRankingOrEmpty(const QString& fileName, TRanking& ranking,
+                        TRankAccess access = TRankAccess::Read);
+
 // The parsing behind LoadRanking, on the file's bytes.
 bool ParseRanking(const QByteArray& bytes, TRanking& ranking);
 

@@ -12,7 +12,9 @@
 #include <QTextCodec>
 #include <QThread>
 #include <QTimer>
+#include <QPointer>
 #include <QWidget>
+#include <QWindow>
 // std
 #include <cstdlib>
 #include <cstring>
@@ -132,24 +134,38 @@ void AskToSkipTaskBar([[maybe_unused]] QWidget* window)
         std::free(reply);
         return a;
     };
-    const xcb_atom_t states[] = {atom("_NET_WM_STATE_SKIP_TASKBAR"),
-                                 atom("_NET_WM_STATE_SKIP_PAGER")};
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()),
-                        atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 2, states);
+    // Looked up once: each lookup is a round trip to the X server.
+    static const xcb_atom_t state = atom("_NET_WM_STATE");
+    static const xcb_atom_t states[] = {atom("_NET_WM_STATE_SKIP_TASKBAR"),
+                                        atom("_NET_WM_STATE_SKIP_PAGER")};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()), state,
+                        XCB_ATOM_ATOM, 32, 2, states);
 #endif
 }
 
-// A window manager drops a window's states when it is hidden, so they are
-// asked for again before every showing: the show event comes before the map.
-class TOffTaskBar final : public QObject {
+// Ties a tool window to its owner and keeps it off task bars, before every
+// showing: the show event comes after the native window is made and before
+// it is mapped, and a window manager drops a window's states when it is
+// hidden. Tying it only now makes no window on the display before the main
+// window appears.
+class TBelonging final : public QObject {
 public:
-    using QObject::QObject;
+    TBelonging(QWidget* window, QWidget* owner) : QObject(window), Owner(owner) {}
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && !event->spontaneous())
-            AskToSkipTaskBar(static_cast<QWidget*>(watched));
+        if (event->type() != QEvent::Show || event->spontaneous())
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        if (Owner) {
+            Owner->winId(); // the owner's native window, for the tie
+            window->windowHandle()->setTransientParent(Owner->windowHandle());
+        }
+        AskToSkipTaskBar(window);
         return false;
     }
+
+private:
+    QPointer<QWidget> Owner;
 };
 
 } // namespace
@@ -299,9 +315,9 @@ bool CodePageCanEncode(const QString& text)
     return CodePage()->canEncode(WithWindowsLookAlikes(text));
 }
 
-void KeepOffTaskBar(QWidget* window)
+void BelongTo(QWidget* window, QWidget* owner)
 {
-    window->installEventFilter(new TOffTaskBar(window));
+    window->installEventFilter(new TBelonging(window, owner));
 }
 
 QString ExeDir()

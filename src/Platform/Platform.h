@@ -114,11 +114,13 @@ inline QPoint PixelAt(QPointF pos)
 
 // ---- windows ----------------------------------------------------------------
 
-// Keeps a tool window of the game out of task bars, pagers and window lists,
-// where only the main window stands for the game. A Qt::Tool window has no
-// task-bar entry on Windows; an X11 window manager is asked for it each time
-// the window is shown.
-void KeepOffTaskBar(QWidget* window);
+// Makes a tool window of the game (Qt::Tool) belong to `owner`, the main
+// window: each time it is shown it is tied to the owner (stays over it and
+// is minimised with it) and kept out of task bars, pagers and window lists,
+// where only the owner stands for the game. A Qt::Tool window has no
+// task-bar entry on Windows; an X11 window manager is asked for it. Nothing
+// else is tied: each window keeps its own lifetime. `owner` may be null.
+void BelongTo(QWidget* window, QWidget* owner);
 
 // ---- text, files, dates ----------------------------------------------------
 

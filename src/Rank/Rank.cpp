@@ -72,7 +72,7 @@ TForm3::TForm3(QWidget* parent)
     setObjectName(QStringLiteral("Form3"));
     // It belongs to the game's main window: no task-bar entry or title of its own.
     setWindowTitle(Platform::AppTitle);
-    Platform::KeepOffTaskBar(this);
+    Platform::BelongTo(this, Form1);
     setFixedSize(512, 307);
 
     const QFont header = Look::Gothic(19, true);
@@ -164,10 +164,6 @@ void TForm3::ShowRanking(int32_t Row)
         SetRowText(name, QString());
         Edit->move(name->pos());
     }
-    // Tied to the main window when first shown rather than when made, so
-    // that no window is made on the display before the main window appears.
-    if (Form1)
-        Look::BelongTo(this, Form1);
     Look::CentreOnScreen(this);
     show();
     raise();

@@ -26,7 +26,7 @@ TForm2::TForm2(QWidget* parent)
     // and showing it leaves the keyboard where it was.
     setWindowTitle(Platform::AppTitle);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    Platform::KeepOffTaskBar(this);
+    Platform::BelongTo(this, Form1);
     setFixedSize(319, 238);
     setFont(Look::PGothic(12));
 
@@ -68,10 +68,6 @@ void TForm2::ShowPenalty()
 {
     // The white box of the label must not show at any other width.
     Look::FitToTextNow(Label1, 13);
-    // Tied to the main window when first shown rather than when made, so
-    // that no window is made on the display before the main window appears.
-    if (Form1)
-        Look::BelongTo(this, Form1);
     Look::CentreOnScreen(this);
     show();
     raise();
