@@ -13,6 +13,7 @@
 
 int main(int argc, char* argv[])
 {
+    Platform::ChoosePlatform(argc, argv);
     Platform::TApplication app(argc, argv);
     app.setWindowIcon(QIcon(QPixmap::fromImage(Look::ResourceImage(QStringLiteral(":/icon.png")))));
     // Text without a font of its own (message boxes) is in the game's gothic

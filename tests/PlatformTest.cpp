@@ -189,3 +189,26 @@ TEST(Platform, LocalDateIsYearMonthDayWithTheLocaleSeparator)
                         today.toString(QStringLiteral("dd")));
     EXPECT_EQ(text.size(), 10);
 }
+
+// X11 wherever an X server is reachable, Wayland only without one, and a
+// platform the player named is left alone.
+TEST(Platform, PlatformPluginChoice)
+{
+    struct TCase {
+        Platform::TPlatformSetting Setting;
+        QByteArray Expected;
+    };
+    const TCase cases[] = {
+        {{"", ":0", "wayland-0"}, "xcb;wayland"}, // a Wayland session with Xwayland
+        {{"", ":0", ""}, "xcb"},
+        {{"", "", "wayland-0"}, "wayland"},
+        {{"", "", ""}, ""},
+        {{"wayland", ":0", "wayland-0"}, ""},
+        {{"offscreen", "", ""}, ""},
+        {{"", ":0", "wayland-0", true}, ""},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(Platform::PreferredPlatform(c.Setting), c.Expected)
+            << c.Setting.QpaPlatform.data() << " " << c.Setting.Display.data() << " "
+            << c.Setting.WaylandDisplay.data() << " " << c.Setting.PlatformArgument;
+}

@@ -170,6 +170,29 @@ private:
 
 } // namespace
 
+QByteArray PreferredPlatform(const TPlatformSetting& setting)
+{
+    if (!setting.QpaPlatform.isEmpty() || setting.PlatformArgument)
+        return {};
+    if (!setting.Display.isEmpty())
+        // Wayland stays as the fallback for an X server that cannot be reached.
+        return setting.WaylandDisplay.isEmpty() ? "xcb" : "xcb;wayland";
+    if (!setting.WaylandDisplay.isEmpty())
+        return "wayland";
+    return {};
+}
+
+void ChoosePlatform(int argc, char** argv)
+{
+    TPlatformSetting setting{qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"),
+                             qgetenv("WAYLAND_DISPLAY")};
+    for (int i = 1; i < argc; ++i)
+        setting.PlatformArgument |=
+            std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0;
+    if (const QByteArray platform = PreferredPlatform(setting); !platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
+}
+
 QTime TClock::UtcTimeOfDay()
 {
     return QDateTime::currentDateTimeUtc().time();

@@ -20,6 +20,26 @@ namespace Platform {
 // The application title: task bar, message box captions.
 inline const QString AppTitle = QStringLiteral("ぬぺぬぺ衰弱");
 
+// ---- start-up ---------------------------------------------------------
+
+// What the choice of Qt's platform plugin depends on.
+struct TPlatformSetting {
+    QByteArray QpaPlatform;    // QT_QPA_PLATFORM
+    QByteArray Display;        // DISPLAY: an X server, Xwayland's too
+    QByteArray WaylandDisplay; // WAYLAND_DISPLAY
+    bool PlatformArgument = false; // -platform on the command line
+};
+
+// The platform plugins to ask Qt for, or empty to leave Qt's own choice. The
+// game places, stacks and drags its windows itself, which X11 allows and
+// Wayland does not: it runs on X11 wherever an X server is reachable
+// (Xwayland in a Wayland session), and natively on Wayland only without one.
+// A platform the player chose is kept.
+QByteArray PreferredPlatform(const TPlatformSetting& setting);
+// Applies PreferredPlatform to this process; before the application object
+// is made.
+void ChoosePlatform(int argc, char** argv);
+
 // ---- time -------------------------------------------------------------
 
 // Where the tick count and the blocking sleep come from. The real clock is
