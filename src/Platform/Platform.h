@@ -24,9 +24,9 @@ inline const QString AppTitle = QStringLiteral("ぬぺぬぺ衰弱");
 
 // What the choice of Qt's platform plugin depends on.
 struct TPlatformSetting {
-    QByteArray QpaPlatform;    // QT_QPA_PLATFORM
-    QByteArray Display;        // DISPLAY: an X server, Xwayland's too
-    QByteArray WaylandDisplay; // WAYLAND_DISPLAY
+    QByteArray QpaPlatform;        // QT_QPA_PLATFORM
+    QByteArray Display;            // DISPLAY: an X server, Xwayland's too
+    QByteArray WaylandDisplay;     // WAYLAND_DISPLAY
     bool PlatformArgument = false; // -platform on the command line
 };
 
