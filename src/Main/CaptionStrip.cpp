@@ -33,17 +33,17 @@ void TClientArea::paintEvent(QPaintEvent*)
 
 void TClientArea::mousePressEvent(QMouseEvent* event)
 {
-    Form->StripMouseEvent(Form, event);
+    Form->StripMouseEvent(Form, this, event);
 }
 
 void TClientArea::mouseMoveEvent(QMouseEvent* event)
 {
-    Form->StripMouseEvent(Form, event);
+    Form->StripMouseEvent(Form, this, event);
 }
 
 void TClientArea::mouseReleaseEvent(QMouseEvent* event)
 {
-    Form->StripMouseEvent(Form, event);
+    Form->StripMouseEvent(Form, this, event);
 }
 
 // ---- TForm1: the caption strip ---------------------------------------------
@@ -55,17 +55,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
     case QEvent::MouseButtonRelease:
-        StripMouseEvent(watched, static_cast<QMouseEvent*>(event));
+        StripMouseEvent(watched, static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(event));
         return true;
     default:
         return QWidget::eventFilter(watched, event);
     }
 }
 
-void TForm1::StripMouseEvent(QObject* sender, QMouseEvent* event)
+void TForm1::StripMouseEvent(QObject* sender, QWidget* receiver, QMouseEvent* event)
 {
-    const QPoint p = Platform::PixelAt(event->position());
-    EventCursorPos = Platform::PixelAt(event->globalPosition());
+    const QPoint p = Platform::PixelAt(receiver, event);
+    EventCursorPos = Platform::ScreenPixelAt(event);
     Platform::Guarded([&] {
         switch (event->type()) {
         case QEvent::MouseButtonPress:

@@ -93,7 +93,7 @@ void TBoardImage::mousePressEvent(QMouseEvent* event)
 {
     // Every button counts, and so does the second press of a double click
     // (QWidget hands double clicks to this handler).
-    const QPoint pos = Platform::PixelAt(event->position());
+    const QPoint pos = Platform::PixelAt(this, event);
     emit MouseDown(event->button(), pos.x(), pos.y());
 }
 

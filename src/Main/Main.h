@@ -153,8 +153,9 @@ private:
     // The caption strip's helpers (CaptionStrip.cpp).
     friend class TClientArea;
     // Hands a mouse event of the client area, the clock or the LED sign to
-    // the strip's handlers.
-    void StripMouseEvent(QObject* sender, QMouseEvent* event);
+    // the strip's handlers, as an event of `sender`; `receiver` is the widget
+    // whose coordinates it carries.
+    void StripMouseEvent(QObject* sender, QWidget* receiver, QMouseEvent* event);
     int32_t CaptionButtonOf(QObject* sender, int x, int y) const;
     void RunCaptionButton(int32_t b);
     void SetHintsEnabled(bool on);

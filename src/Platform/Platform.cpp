@@ -13,6 +13,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QPointer>
+#include <QtMath>
 #include <QWidget>
 #include <QWindow>
 // std
@@ -62,6 +63,32 @@ bool ExitPending = false;
 int ExitCode = 0;
 int DispatchDepth = 0;
 TMessageHook MessageHook;
+
+// The mouse event that a window is handling, with its positions as the
+// window system gave them; the widgets' events arise from it.
+struct TWindowMouse {
+    const QWindow* Window = nullptr;
+    QPointF Local, Global;
+};
+const TWindowMouse* WindowMouse = nullptr;
+
+bool IsMouseEvent(const QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QPoint Floor(QPointF p)
+{
+    return {qFloor(p.x()), qFloor(p.y())};
+}
 
 // Ends the message loop, but only from the loop itself: while any handler is
 // still running (a wait inside a card click, a message box), ending the loop
@@ -309,6 +336,20 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
         TDepth() { ++DispatchDepth; }
         ~TDepth() { --DispatchDepth; }
     };
+    // A widget's mouse event is handled inside its window's, which holds the
+    // positions unrounded.
+    TWindowMouse windowMouse;
+    const TWindowMouse* outer = WindowMouse;
+    if (receiver->isWindowType() && IsMouseEvent(event)) {
+        const auto* mouse = static_cast<const QMouseEvent*>(event);
+        windowMouse = {static_cast<const QWindow*>(receiver), mouse->position(),
+                       mouse->globalPosition()};
+        WindowMouse = &windowMouse;
+    }
+    struct TRestore {
+        const TWindowMouse* Outer;
+        ~TRestore() { WindowMouse = Outer; }
+    } restore{outer};
     bool handled = false;
     {
         TDepth depth;
@@ -320,6 +361,25 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
     }
     ExitIfIdle(0);
     return handled;
+}
+
+QPoint PixelAt(const QWidget* widget, const QMouseEvent* event)
+{
+    if (WindowMouse && widget->window()->windowHandle() == WindowMouse->Window) {
+        const QPointF exact =
+            WindowMouse->Local - QPointF(widget->mapTo(widget->window(), QPoint(0, 0)));
+        // The same event as Qt rounded it, not one sent to the widget directly.
+        if (exact.toPoint() == event->position().toPoint())
+            return Floor(exact);
+    }
+    return Floor(event->position());
+}
+
+QPoint ScreenPixelAt(const QMouseEvent* event)
+{
+    if (WindowMouse && WindowMouse->Global.toPoint() == event->globalPosition().toPoint())
+        return Floor(WindowMouse->Global);
+    return Floor(event->globalPosition());
 }
 
 QByteArray ToCodePage(const QString& text)

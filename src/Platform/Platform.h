@@ -5,9 +5,9 @@
 
 // Qt
 #include <QApplication>
+#include <QMouseEvent>
 #include <QByteArray>
 #include <QPoint>
-#include <QtMath>
 #include <QString>
 #include <QTime>
 // std
@@ -125,12 +125,15 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// The pixel that a mouse position lies in: positions can be fractional on
-// scaled screens, and rounding would move a click out of a gap.
-inline QPoint PixelAt(QPointF pos)
-{
-    return {qFloor(pos.x()), qFloor(pos.y())};
-}
+// The logical pixel that a mouse event of `widget` points at. On a scaled
+// screen one logical pixel covers several device pixels, and Qt rounds the
+// position it hands a widget, which would move half of them into the next
+// pixel (out of a button, into a gap). The position is taken with its
+// fraction from the window's own event and floored, so that every device
+// pixel of a logical pixel hits alike.
+QPoint PixelAt(const QWidget* widget, const QMouseEvent* event);
+// The pointer's screen position for the same event, floored alike.
+QPoint ScreenPixelAt(const QMouseEvent* event);
 
 // ---- windows ----------------------------------------------------------------
 

@@ -210,7 +210,7 @@ void TForm3::DrawCloseButton(int index)
 
 void TForm3::mousePressEvent(QMouseEvent* event)
 {
-    if (InCloseButton(Platform::PixelAt(event->position()))) {
+    if (InCloseButton(Platform::PixelAt(this, event))) {
         ClosePressed = true;
         DrawCloseButton(1);
     }
@@ -221,7 +221,7 @@ void TForm3::mouseReleaseEvent(QMouseEvent* event)
     DrawCloseButton(0);
     if (ClosePressed) {
         ClosePressed = false;
-        if (InCloseButton(Platform::PixelAt(event->position())))
+        if (InCloseButton(Platform::PixelAt(this, event)))
             hide();
     }
 }
