@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 // Qt
 #include <QFile>
+#include <QRegularExpression>
 // gtest
 #include <gtest/gtest.h>
 
@@ -116,7 +117,8 @@ TEST(CardStrip, RefusesFilesThatAreNoUsableStrip)
              f.resize(f.size() / 2);
          },
          "解読"},
-        {"cmyk", [&](const QString& p) { WriteJpeg(p, good, {.Cmyk = true}); }, "色空間"},
+        {"two channels", [&](const QString& p) { WriteJpeg(p, good, {.TwoChannels = true}); },
+         "色空間"},
         {"narrow", [](const QString& p) { WriteJpeg(p, MakeStrip(23, 99)); }, "幅"},
         {"low", [](const QString& p) { WriteJpeg(p, MakeStrip(24, 0, 79)); }, "高さ"},
         {"huge",
@@ -146,8 +148,46 @@ TEST(CardStrip, RefusesFilesThatAreNoUsableStrip)
             << c.name << ": " << message.toStdString();
         EXPECT_TRUE(message.contains(QString::fromUtf8(c.reason)))
             << c.name << ": " << message.toStdString();
+        // Japanese throughout; the decoder's own words only on a line of their own.
+        for (QString line : message.split(u'\n')) {
+            if (line.startsWith(QStringLiteral("詳細：")))
+                continue;
+            line.remove(QStringLiteral("Img.Dat")).remove(QStringLiteral("JPEG"));
+            EXPECT_FALSE(line.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
+                << c.name << ": " << message.toStdString();
+        }
     }
 }
+
+namespace {
+struct TEncoding {
+    const char* Name;
+    TJpegOptions Options;
+};
+void PrintTo(const TEncoding& e, std::ostream* os)
+{
+    *os << e.Name;
+}
+class Encoding : public ::testing::TestWithParam<TEncoding> {};
+} // namespace
+
+// Any JPEG strip with the layout serves, as image editors and print
+// workflows write it.
+TEST_P(Encoding, StripDecodesToTheColoursOfItsSource)
+{
+    TScratchDir dir;
+    WriteJpeg(QStringLiteral("strip.jpg"), MakeStrip(24), GetParam().Options);
+    ExpectPicturesDecoded(LoadCardStrip(QStringLiteral("strip.jpg")), 24);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CardStrip, Encoding,
+    ::testing::Values(TEncoding{"AdobeCmyk", {.Cmyk = TJpegOptions::AdobeCmyk}},
+                      TEncoding{"AdobeYcck", {.Cmyk = TJpegOptions::AdobeYcck}},
+                      TEncoding{"PlainCmyk", {.Cmyk = TJpegOptions::PlainCmyk}},
+                      TEncoding{"Arithmetic", {.Arithmetic = true}},
+                      TEncoding{"RestartMarkers", {.RestartRows = 1}}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 namespace {
 // A 24-picture strip with its bytes changed by `edit`.

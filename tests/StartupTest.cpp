@@ -180,8 +180,8 @@ TEST_P(BadPictureFile, GivesOneMessageAndNoDeal)
         bytes.replace(sof + 5, 4, QByteArray("\xEA\x60\xEA\x60", 4));
         f.seek(0);
         f.write(bytes);
-    } else if (name == "Cmyk") {
-        WriteJpeg(QStringLiteral("Img.Dat"), MakeStrip(24), {.Cmyk = true});
+    } else if (name == "TwoChannels") {
+        WriteJpeg(QStringLiteral("Img.Dat"), MakeStrip(24), {.TwoChannels = true});
     }
     TMessageRecorder messages;
     TWindows w;
@@ -196,7 +196,7 @@ TEST_P(BadPictureFile, GivesOneMessageAndNoDeal)
 
 INSTANTIATE_TEST_SUITE_P(Startup, BadPictureFile,
                          ::testing::Values("NotJpeg", "Narrow", "Low", "Truncated", "Huge",
-                                           "Cmyk"));
+                                           "TwoChannels"));
 
 TEST(Startup, WideAndTallStripsShowWholeCellsAndTheTopEightyRows)
 {

@@ -6,6 +6,7 @@
 // gtest
 #include <gtest/gtest.h>
 // std
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 // POSIX
@@ -67,15 +68,22 @@ void WriteJpeg(const QString& path, const QImage& source, const TJpegOptions& op
     } else if (options.Cmyk) {
         cinfo.input_components = 4;
         cinfo.in_color_space = JCS_CMYK;
+    } else if (options.TwoChannels) {
+        cinfo.input_components = 2;
+        cinfo.in_color_space = JCS_UNKNOWN;
     } else {
         cinfo.input_components = 3;
         cinfo.in_color_space = JCS_RGB;
     }
     jpeg_set_defaults(&cinfo);
+    if (options.Cmyk == TJpegOptions::AdobeCmyk || options.Cmyk == TJpegOptions::PlainCmyk)
+        jpeg_set_colorspace(&cinfo, JCS_CMYK);
+    cinfo.write_Adobe_marker = options.Cmyk != TJpegOptions::PlainCmyk && options.Cmyk;
     jpeg_set_quality(&cinfo, options.Quality, TRUE);
     if (options.Progressive)
         jpeg_simple_progression(&cinfo);
     cinfo.restart_in_rows = options.RestartRows;
+    cinfo.arith_code = options.Arithmetic;
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<unsigned char> row(size_t(image.width()) * 4);
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -85,10 +93,18 @@ void WriteJpeg(const QString& path, const QImage& source, const TJpegOptions& op
             if (options.Greyscale) {
                 row[size_t(x)] = uchar((r * 299 + g * 587 + b * 114) / 1000);
             } else if (options.Cmyk) {
-                row[size_t(4 * x)] = uchar(255 - r);
-                row[size_t(4 * x + 1)] = uchar(255 - g);
-                row[size_t(4 * x + 2)] = uchar(255 - b);
-                row[size_t(4 * x + 3)] = 0;
+                // As much black as the colour holds, the rest in the three inks.
+                const int most = std::max({r, g, b});
+                const bool inverted = options.Cmyk != TJpegOptions::PlainCmyk;
+                const auto put = [&](int i, int ink) {
+                    row[size_t(4 * x + i)] = uchar(inverted ? 255 - ink : ink);
+                };
+                for (int i = 0; i < 3; ++i)
+                    put(i, most ? (most - src[3 * x + i]) * 255 / most : 0);
+                put(3, 255 - most);
+            } else if (options.TwoChannels) {
+                row[size_t(2 * x)] = r;
+                row[size_t(2 * x + 1)] = g;
             } else {
                 row[size_t(3 * x)] = r;
                 row[size_t(3 * x + 1)] = g;

@@ -48,9 +48,13 @@ QImage MakeStrip(int pictures, int extraWidth = 0, int height = 80);
 struct TJpegOptions {
     int Quality = 95;
     bool Progressive = false;
+    bool Arithmetic = false;
     bool Greyscale = false;
-    bool Cmyk = false;
-    int RestartRows = 0; // a restart marker after every this many MCU rows
+    // Four inks, stored inverted under an Adobe mark as Adobe's applications
+    // write them; as YCCK, or as plain values without the mark.
+    enum TCmyk { NoCmyk, AdobeCmyk, AdobeYcck, PlainCmyk } Cmyk = NoCmyk;
+    bool TwoChannels = false; // a colour space without a name
+    int RestartRows = 0;      // a restart marker after every this many MCU rows
 };
 // Writes `image` as a JPEG file with libjpeg.
 void WriteJpeg(const QString& path, const QImage& image, const TJpegOptions& options = {});

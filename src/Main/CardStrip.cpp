@@ -57,9 +57,53 @@ void OnJpegMessage(j_common_ptr cinfo, int level)
         OnJpegError(cinfo);
 }
 
-QString Refusal(const QString& name, const QString& reason)
+// The player's message, in Japanese from start to end; the decoder's or the
+// system's own words, where there are any, follow on a line of their own.
+QString Refusal(const QString& name, const QString& reason, const QString& detail = {})
 {
-    return QStringLiteral("画像ファイル「%1」を読み込めません。\n%2").arg(name, reason);
+    QString text = QStringLiteral("画像ファイル「%1」を読み込めません。\n%2").arg(name, reason);
+    if (!detail.isEmpty())
+        text += QStringLiteral("\n詳細：") + detail;
+    return text;
+}
+
+// What went wrong, by the decoder's message code, in the player's words.
+QString DecoderReason(int code)
+{
+    switch (code) {
+    case JERR_NO_SOI:
+        return QStringLiteral("JPEG 画像ではありません");
+    case JERR_INPUT_EMPTY:
+        return QStringLiteral("ファイルが空です");
+    case JERR_INPUT_EOF:
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+        return QStringLiteral("ファイルが途中で終わっています");
+    case JWRN_HUFF_BAD_CODE:
+#if JPEG_LIB_VERSION >= 70 || defined(D_ARITH_CODING_SUPPORTED) || defined(C_ARITH_CODING_SUPPORTED)
+    case JWRN_ARITH_BAD_CODE:
+#endif
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+        return QStringLiteral("画像データが壊れています");
+    default:
+        return QStringLiteral("形式に誤りがあります");
+    }
+}
+
+// One CMYK row as RGB. Adobe's applications, and every program that follows
+// them, store the inks inverted (255 is no ink) and mark the file with an
+// Adobe segment; without that mark the values are the inks themselves.
+void CmykToRgb(const JSAMPLE* cmyk, uchar* rgb, JDIMENSION width, bool inverted)
+{
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
+        const int k = inverted ? cmyk[3] : 255 - cmyk[3];
+        for (int i = 0; i < 3; ++i) {
+            const int c = inverted ? cmyk[i] : 255 - cmyk[i];
+            rgb[i] = uchar((c * k + 127) / 255);
+        }
+    }
 }
 
 } // namespace
@@ -69,8 +113,7 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw TStripError(
-            Refusal(shownName,
-                    QStringLiteral("ファイルを開けません（%1）。").arg(file.errorString()))
+            Refusal(shownName, QStringLiteral("ファイルを開けません。"), file.errorString())
                 .toStdString());
     const QByteArray data = file.readAll();
     file.close();
@@ -90,24 +133,34 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows
                      static_cast<unsigned long>(data.size()));
         jpeg_read_header(&cinfo, TRUE);
         const int64_t pixels = int64_t(cinfo.image_width) * int64_t(cinfo.image_height);
+        const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
         if (pixels > Strip::MaxPixels) {
             reason = QStringLiteral("画像が大きすぎます（%1 × %2 ピクセル）。")
                          .arg(cinfo.image_width)
                          .arg(cinfo.image_height);
-        } else if (cinfo.jpeg_color_space != JCS_GRAYSCALE && cinfo.jpeg_color_space != JCS_YCbCr &&
-                   cinfo.jpeg_color_space != JCS_RGB) {
-            reason = QStringLiteral("この色空間（CMYK など）の JPEG 画像には対応していません。");
+        } else if (!cmyk && cinfo.jpeg_color_space != JCS_GRAYSCALE &&
+                   cinfo.jpeg_color_space != JCS_YCbCr && cinfo.jpeg_color_space != JCS_RGB) {
+            reason = QStringLiteral("この色空間の JPEG 画像には対応していません。");
         } else {
-            cinfo.out_color_space = JCS_RGB;
+            // The decoder turns YCCK into CMYK; CMYK into RGB is done here.
+            cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
             jpeg_start_decompress(&cinfo);
             const int rows = int(std::min<JDIMENSION>(cinfo.output_height, JDIMENSION(maxRows)));
             image = QImage(int(cinfo.output_width), rows, QImage::Format_RGB888);
             if (image.isNull()) {
                 reason = QStringLiteral("画像を展開するメモリが足りません。");
             } else {
+                // From the decoder's pool: freed with it, also after an error.
+                const JSAMPARRAY cmykRow =
+                    cmyk ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                      JPOOL_IMAGE, cinfo.output_width * 4, 1)
+                         : nullptr;
                 while (int(cinfo.output_scanline) < rows) {
-                    JSAMPROW row = image.scanLine(int(cinfo.output_scanline));
+                    uchar* line = image.scanLine(int(cinfo.output_scanline));
+                    JSAMPROW row = cmyk ? cmykRow[0] : line;
                     jpeg_read_scanlines(&cinfo, &row, 1);
+                    if (cmyk)
+                        CmykToRgb(row, line, cinfo.output_width, cinfo.saw_Adobe_marker);
                 }
                 // Rows below are never shown: stop without decoding them.
                 if (cinfo.output_scanline < cinfo.output_height)
@@ -119,11 +172,12 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows
     } else {
         image = QImage();
         reason = QStringLiteral("JPEG 画像として解読できません（%1）。")
-                     .arg(QString::fromLocal8Bit(err.Message));
+                     .arg(DecoderReason(err.Base.msg_code));
     }
     jpeg_destroy_decompress(&cinfo);
     if (!reason.isEmpty())
-        throw TStripError(Refusal(shownName, reason).toStdString());
+        throw TStripError(
+            Refusal(shownName, reason, QString::fromLocal8Bit(err.Message)).toStdString());
     return image;
 }
 

@@ -25,12 +25,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Decodes a JPEG file at full size into 24-bit colour (QImage::Format_RGB888).
-// Refuses, with TStripError, files that are not JPEG images, data that the
-// decoder reports lost (a file or scan that ends early, corrupt entropy-coded
-// data), colour spaces other than RGB and greyscale, and images that are too
-// large; harmless damage such as stray bytes between segments is let through. `shownName` names the
-// file in the messages. Only the top `maxRows` rows are decoded.
+// Decodes a JPEG file at full size into 24-bit colour (QImage::Format_RGB888):
+// RGB, greyscale, and CMYK or YCCK as image editors write them. Refuses, with
+// TStripError, files that are not JPEG images, data that the decoder reports
+// lost (a file or scan that ends early, corrupt entropy-coded data), other
+// colour spaces, and images that are too large; harmless damage such as stray
+// bytes between segments is let through. The message is the player's, in
+// Japanese, naming the file as `shownName`; the decoder's own words follow on
+// a last line. Only the top `maxRows` rows are decoded.
 QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows = INT_MAX);
 
 // Decodes a card strip (its top 80 rows, all that cards show) and checks
