@@ -82,8 +82,9 @@ QImage drawCardStrip(QString* error);
 // The penalty window's picture, 320 x 240, full colour (reduced by the caller).
 QImage drawPenaltyPicture();
 
-// Caption buttons: 132 x 99 sheet of 33 x 33 cells.
-QImage drawButtonSheet();
+// Caption buttons: sheet of 4 x 3 cells of 33 x 33 pixels times `scale`
+// (132 x 99 at scale 1, 264 x 198 at scale 2), the same design at any scale.
+QImage drawButtonSheet(int scale);
 
 // Application icon: the design at `size` pixels square.  For small sizes the
 // glyph is laid out for that size rather than scaled down.

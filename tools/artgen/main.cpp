@@ -1,11 +1,12 @@
 // artgen <output-dir>
 //
 // Draws the game's pictures and writes them into <output-dir>:
-//   Img.Dat       card strip, baseline JPEG, 3200 x 80 (32 pictures of 100 x 80)
-//   penalty.bmp   penalty window picture, 320 x 240, 8-bit palette BMP
-//   buttons.png   caption buttons, 132 x 99, 24-bit
-//   icon.png      application icon, 32 x 32, 16 colours
-//   icon-256.png  the same design at 256 x 256 for the desktop entry
+//   Img.Dat         card strip, baseline JPEG, 3200 x 80 (32 pictures of 100 x 80)
+//   penalty.bmp     penalty window picture, 320 x 240, 8-bit palette BMP
+//   buttons.png     caption buttons, 132 x 99, 24-bit
+//   buttons@2x.png  the same design at 264 x 198, for screens scaled by 2
+//   icon.png        application icon, 32 x 32, 16 colours
+//   icon-256.png    the same design at 256 x 256 for the desktop entry
 #include "artgen.h"
 
 #include <QDir>
@@ -81,10 +82,16 @@ int main(int argc, char** argv)
     if (!artgen::writeBmp8(penalty8, out.filePath(QStringLiteral("penalty.bmp")), &error))
         return fail(error);
 
-    // Caption buttons, plain 24-bit RGB.
-    const QImage buttons = artgen::drawButtonSheet().convertToFormat(QImage::Format_RGB888);
-    if (!buttons.save(out.filePath(QStringLiteral("buttons.png")), "PNG"))
-        return fail(QStringLiteral("cannot write buttons.png"));
+    // Caption buttons, plain 24-bit RGB, and the same at twice the size for
+    // screens scaled by 2.
+    for (const int scale : {1, 2}) {
+        const QString name =
+            scale == 1 ? QStringLiteral("buttons.png") : QStringLiteral("buttons@2x.png");
+        const QImage buttons =
+            artgen::drawButtonSheet(scale).convertToFormat(QImage::Format_RGB888);
+        if (!buttons.save(out.filePath(name), "PNG"))
+            return fail(QStringLiteral("cannot write %1").arg(name));
+    }
 
     // Icons.  The small one gets 15 colours plus transparency.
     const QImage icon32 = artgen::drawIcon(32);
@@ -97,7 +104,8 @@ int main(int argc, char** argv)
     if (!icon256.save(out.filePath(QStringLiteral("icon-256.png")), "PNG"))
         return fail(QStringLiteral("cannot write icon-256.png"));
 
-    std::printf("artgen: wrote Img.Dat, penalty.bmp, buttons.png, icon.png, icon-256.png to %s\n",
+    std::printf("artgen: wrote Img.Dat, penalty.bmp, buttons.png, buttons@2x.png, icon.png, "
+                "icon-256.png to %s\n",
                 qPrintable(QDir::toNativeSeparators(out.absolutePath())));
     return 0;
 }
