@@ -79,8 +79,9 @@ QColor scaled(const QColor& c, double f);
 // Returns a null image and fills `error` if the emoji font is unusable.
 QImage drawCardStrip(QString* error);
 
-// The penalty window's picture, 320 x 240, full colour (reduced by the caller).
-QImage drawPenaltyPicture();
+// The penalty window's picture, 320 x 240 times `scale` (640 x 480 at scale
+// 2), full colour (reduced by the caller).
+QImage drawPenaltyPicture(int scale);
 
 // Caption buttons: sheet of 4 x 3 cells of 33 x 33 pixels times `scale`
 // (132 x 99 at scale 1, 264 x 198 at scale 2), the same design at any scale.
