@@ -7,6 +7,7 @@
 //   buttons.png     caption buttons, 132 x 99, 24-bit
 //   buttons@2x.png  the same design at 264 x 198, for screens scaled by 2
 //   icon.png        application icon, 32 x 32, 16 colours
+//   icon@2x.png     the same design at 64 x 64 in full colour, for screens scaled by 2
 //   icon-256.png    the same design at 256 x 256 for the desktop entry
 #include "artgen.h"
 
@@ -113,9 +114,13 @@ int main(int argc, char** argv)
     const QImage icon256 = artgen::drawIcon(256).convertToFormat(QImage::Format_ARGB32);
     if (!icon256.save(out.filePath(QStringLiteral("icon-256.png")), "PNG"))
         return fail(QStringLiteral("cannot write icon-256.png"));
+    // The small icon's design at twice the size, for screens scaled by 2.
+    const QImage icon64 = artgen::straightAlpha(artgen::drawIcon(32, 2));
+    if (!icon64.save(out.filePath(QStringLiteral("icon@2x.png")), "PNG"))
+        return fail(QStringLiteral("cannot write icon@2x.png"));
 
     std::printf("artgen: wrote Img.Dat, penalty.bmp, penalty@2x.png, buttons.png, buttons@2x.png, "
-                "icon.png, icon-256.png to %s\n",
+                "icon.png, icon@2x.png, icon-256.png to %s\n",
                 qPrintable(QDir::toNativeSeparators(out.absolutePath())));
     return 0;
 }
