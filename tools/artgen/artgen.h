@@ -53,6 +53,13 @@ QImage renderSupersampled(QSize size, int factor, const QColor& ground,
 // Box-filter shrink by an integer factor (premultiplied ARGB in and out).
 QImage shrink(const QImage& src, int factor);
 
+// Converts to ARGB32 (straight alpha) with qUnpremultiply(), whose integer
+// arithmetic gives the same bytes on every processor.  The SIMD routine that
+// QImage::convertToFormat() picks at run time works with an approximate
+// reciprocal, so pixels with partial alpha can differ by one step from one
+// processor to another.
+QImage straightAlpha(const QImage& img);
+
 // Colour reduction.  Picks at most `count` colours for the opaque pixels of
 // `img` (variance-based median cut followed by a few k-means rounds).
 QVector<QRgb> choosePalette(const QImage& img, int count);
@@ -79,14 +86,18 @@ QColor scaled(const QColor& c, double f);
 // Returns a null image and fills `error` if the emoji font is unusable.
 QImage drawCardStrip(QString* error);
 
-// The penalty window's picture, 320 x 240, full colour (reduced by the caller).
-QImage drawPenaltyPicture();
+// The penalty window's picture, 320 x 240 times `scale` (640 x 480 at scale
+// 2), full colour (reduced by the caller).
+QImage drawPenaltyPicture(int scale);
 
-// Caption buttons: 132 x 99 sheet of 33 x 33 cells.
-QImage drawButtonSheet();
+// Caption buttons: sheet of 4 x 3 cells of 33 x 33 pixels times `scale`
+// (132 x 99 at scale 1, 264 x 198 at scale 2), the same design at any scale.
+QImage drawButtonSheet(int scale);
 
-// Application icon: the design at `size` pixels square.  For small sizes the
-// glyph is laid out for that size rather than scaled down.
-QImage drawIcon(int size);
+// Application icon: the design for `size` pixels square, drawn at `scale`
+// times that many pixels (scale 2 for screens scaled by 2).  Small sizes
+// (under 64) get bolder outlines; at scale 1 their glyph is laid out at the
+// final pixel size rather than scaled down.
+QImage drawIcon(int size, int scale = 1);
 
 } // namespace artgen

@@ -2,6 +2,8 @@
 // Image i lies at column i % 4, row i / 4:
 //   0 exit, 2 restart, 4 ranking, 6 minimise (normal), each followed by its
 //   pressed look.  The third row is plain window colour.
+// The buttons are designed on the 33-unit cell; a sheet for screens with more
+// pixels per unit draws the same design at a whole-number scale.
 #include "artgen.h"
 
 #include <QLinearGradient>
@@ -159,9 +161,11 @@ void paintSymbol(QPainter& p, Symbol symbol, QColor colour, bool pressed)
     paintSymbolShape(p, symbol, colour);
 }
 
-QImage renderButton(Symbol symbol, const QColor& colour, bool pressed)
+QImage renderButton(Symbol symbol, const QColor& colour, bool pressed, int scale)
 {
-    return renderSupersampled(QSize(Cell, Cell), Supersample, WindowColour, [&](QPainter& p) {
+    const QSize size(Cell * scale, Cell * scale);
+    return renderSupersampled(size, Supersample, WindowColour, [&](QPainter& p) {
+        p.scale(scale, scale);
         paintDisc(p, pressed);
         paintSymbol(p, symbol, colour, pressed);
     });
@@ -169,7 +173,7 @@ QImage renderButton(Symbol symbol, const QColor& colour, bool pressed)
 
 } // namespace
 
-QImage drawButtonSheet()
+QImage drawButtonSheet(int scale)
 {
     struct Button {
         Symbol symbol;
@@ -182,13 +186,15 @@ QImage drawButtonSheet()
         {Symbol::Minimise, QColor(255, 115, 41)},
     };
 
-    QImage sheet(Cell * 4, Cell * 3, QImage::Format_RGB32);
+    const int cell = Cell * scale;
+    QImage sheet(cell * 4, cell * 3, QImage::Format_RGB32);
     sheet.fill(WindowColour);
     QPainter p(&sheet);
     for (int i = 0; i < 8; ++i) {
         const Button& b = buttons[i / 2];
         const bool pressed = (i % 2) == 1;
-        p.drawImage((i % 4) * Cell, (i / 4) * Cell, renderButton(b.symbol, b.colour, pressed));
+        p.drawImage((i % 4) * cell, (i / 4) * cell,
+                    renderButton(b.symbol, b.colour, pressed, scale));
     }
     return sheet;
 }

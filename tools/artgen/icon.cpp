@@ -98,22 +98,31 @@ void paintGlyph(QPainter& p, double pixelSize, double outline, QPointF bottomRig
 
 } // namespace
 
-QImage drawIcon(int size)
+QImage drawIcon(int size, int scale)
 {
+    const int pixels = size * scale;
     if (size >= 64) {
-        return renderSupersampled(QSize(size, size), 2, Qt::transparent, [size](QPainter& p) {
-            p.scale(size / 256.0, size / 256.0);
+        return renderSupersampled(QSize(pixels, pixels), 2, Qt::transparent, [pixels](QPainter& p) {
+            p.scale(pixels / 256.0, pixels / 256.0);
             paintHead(p, 6);
             paintGlyph(p, 136, 18, QPointF(250, 250));
         });
     }
 
-    // Small icon: bolder outlines, and the glyph laid out at the final pixel
-    // size so that its strokes land on whole pixels.
-    QImage icon = renderSupersampled(QSize(size, size), 8, Qt::transparent, [size](QPainter& p) {
-        p.scale(size / 256.0, size / 256.0);
-        paintHead(p, 11);
-    });
+    // Small icon: bolder outlines.  Scaled up, it has pixels enough for the
+    // glyph's smooth outline, which is as large as the one laid out below.
+    QImage icon =
+        renderSupersampled(QSize(pixels, pixels), 8, Qt::transparent, [pixels, scale](QPainter& p) {
+            p.scale(pixels / 256.0, pixels / 256.0);
+            paintHead(p, 11);
+            if (scale > 1)
+                paintGlyph(p, 136, 18, QPointF(250, 250));
+        });
+    if (scale > 1)
+        return icon;
+
+    // At scale 1 the glyph is laid out at the final pixel size so that its
+    // strokes land on whole pixels.
     QFont font(QStringList{QStringLiteral("IPAGothic")});
     font.setPixelSize(size / 2 + 1);
     font.setHintingPreference(QFont::PreferFullHinting);

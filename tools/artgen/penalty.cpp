@@ -1,7 +1,9 @@
 // The penalty window's picture: a close-up of a light brown rodent's head,
 // turned to the right and dozing with one eye half shut, on a dark wooden
-// floor.  320 x 240; the top 20 rows are mostly hidden behind the window's
-// label and progress bar, so nothing important is drawn there.
+// floor.  Designed on 320 x 240 units; the top 20 are mostly hidden behind
+// the window's label and progress bar, so nothing important is drawn there.
+// Drawn at one pixel per unit, or at a whole-number scale for screens with
+// more pixels per unit (same strokes, same random choices).
 #include "artgen.h"
 
 #include <QLinearGradient>
@@ -19,7 +21,7 @@ namespace {
 
 constexpr int W = 320;
 constexpr int H = 240;
-constexpr int SS = 2; // supersampling factor
+constexpr int SS = 2; // supersampling factor, on top of the scale
 
 QPointF polar(double angleRad, double length)
 {
@@ -227,9 +229,10 @@ void paintBaseFur(QPainter& p, const QPainterPath& head)
 // from the nose backwards over the head and down the neck.
 void paintFur(QPainter& p, const QImage& base, Rng& rng)
 {
-    auto sample = [&base](QPointF pt) {
-        const int x = std::clamp(int(pt.x() * SS), 0, base.width() - 1);
-        const int y = std::clamp(int(pt.y() * SS), 0, base.height() - 1);
+    const double perUnit = double(base.width()) / W; // base pixels per unit
+    auto sample = [&base, perUnit](QPointF pt) {
+        const int x = std::clamp(int(pt.x() * perUnit), 0, base.width() - 1);
+        const int y = std::clamp(int(pt.y() * perUnit), 0, base.height() - 1);
         return base.pixel(x, y);
     };
     const int strokes = 20000;
@@ -422,17 +425,18 @@ void paintWhiskers(QPainter& p, Rng& rng)
 
 } // namespace
 
-QImage drawPenaltyPicture()
+QImage drawPenaltyPicture(int scale)
 {
     Rng rng(0x6E75706531ull);
-    QImage canvas(W * SS, H * SS, QImage::Format_ARGB32_Premultiplied);
+    const int f = SS * scale; // canvas pixels per unit
+    QImage canvas(W * f, H * f, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(QColor(60, 38, 22));
 
     const QPainterPath head = headPath();
     {
         QPainter p(&canvas);
         p.setRenderHint(QPainter::Antialiasing);
-        p.scale(SS, SS);
+        p.scale(f, f);
         paintFloor(p, rng);
 
         // Soft shadow of the head on the floor.
@@ -452,14 +456,14 @@ QImage drawPenaltyPicture()
     {
         QPainter p(&layer);
         p.setRenderHint(QPainter::Antialiasing);
-        p.scale(SS, SS);
+        p.scale(f, f);
         paintBaseFur(p, head);
     }
     {
         const QImage base = layer.copy();
         QPainter p(&layer);
         p.setRenderHint(QPainter::Antialiasing);
-        p.scale(SS, SS);
+        p.scale(f, f);
         paintFur(p, base, rng);
         // Rim light along the top edge, where the light catches the fur.
         p.setClipPath(head.subtracted(head.translated(-3.5, 4.0)));
@@ -472,7 +476,7 @@ QImage drawPenaltyPicture()
         QPainter p(&canvas);
         p.setRenderHint(QPainter::Antialiasing);
         p.drawImage(0, 0, layer);
-        p.scale(SS, SS);
+        p.scale(f, f);
         paintEye(p);
         paintNoseAndMouth(p);
         paintWhiskers(p, rng);

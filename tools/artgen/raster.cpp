@@ -56,6 +56,19 @@ QImage shrink(const QImage& srcIn, int factor)
     return out;
 }
 
+QImage straightAlpha(const QImage& img)
+{
+    const QImage src = img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage out(src.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < src.height(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < src.width(); ++x)
+            to[x] = qUnpremultiply(from[x]);
+    }
+    return out;
+}
+
 QImage renderSupersampled(QSize size, int factor, const QColor& ground,
                           const std::function<void(QPainter&)>& draw)
 {
