@@ -14,8 +14,11 @@
 int main(int argc, char* argv[])
 {
     Platform::ChoosePlatform(argc, argv);
+    Platform::UseWholeScaleFactors();
     Platform::TApplication app(argc, argv);
-    app.setWindowIcon(QIcon(QPixmap::fromImage(Look::ResourceImage(QStringLiteral(":/icon.png")))));
+    QIcon icon(QPixmap::fromImage(Look::ResourceImage(QStringLiteral(":/icon.png"))));
+    icon.addPixmap(QPixmap::fromImage(Look::ResourceImage(QStringLiteral(":/icon@2x.png"))));
+    app.setWindowIcon(icon);
     // Text without a font of its own (message boxes) is in the game's gothic
     // too, so no other family has to be looked up and loaded.
     QApplication::setFont(Look::PGothic(12));

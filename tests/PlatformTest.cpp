@@ -212,3 +212,24 @@ TEST(Platform, PlatformPluginChoice)
             << c.Setting.QpaPlatform.data() << " " << c.Setting.Display.data() << " "
             << c.Setting.WaylandDisplay.data() << " " << c.Setting.PlatformArgument;
 }
+
+// Whole scale factors: down below .75, up from .75, never below 1; screen
+// names and entries that are no number stay as the desktop wrote them.
+TEST(Platform, ScaleFactorsAreMadeWhole)
+{
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        {"1", "1"},
+        {"1.25", "1"},
+        {"1.5", "1"},
+        {"1.74", "1"},
+        {"1.75", "2"},
+        {"2", "2"},
+        {"2.5", "2"},
+        {"0.5", "1"},
+        {"1.5;2", "1;2"},
+        {"eDP-1=1.75;HDMI-1=1.25;", "eDP-1=2;HDMI-1=1;"},
+        {"DP-2=big", "DP-2=big"},
+    };
+    for (const auto& [given, whole] : cases)
+        EXPECT_EQ(Platform::WholeScaleFactors(given), whole) << given.data();
+}

@@ -17,6 +17,7 @@
 #include <QWidget>
 #include <QWindow>
 // std
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -218,6 +219,35 @@ void ChoosePlatform(int argc, char** argv)
             std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0;
     if (const QByteArray platform = PreferredPlatform(setting); !platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform);
+}
+
+int WholeScaleFactor(double factor)
+{
+    return std::max(1, qFloor(factor + 0.25));
+}
+
+QByteArray WholeScaleFactors(const QByteArray& list)
+{
+    QList<QByteArray> entries = list.split(';');
+    for (QByteArray& entry : entries) {
+        const qsizetype at = entry.indexOf('=') + 1; // 0 without a screen name
+        bool ok = false;
+        const double factor = entry.mid(at).toDouble(&ok);
+        if (ok)
+            entry = entry.left(at) + QByteArray::number(WholeScaleFactor(factor));
+    }
+    return entries.join(';');
+}
+
+void UseWholeScaleFactors()
+{
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR_ROUNDING_POLICY"))
+        return;
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
+    for (const char* name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS"})
+        if (const QByteArray value = qgetenv(name); !value.isEmpty())
+            qputenv(name, WholeScaleFactors(value));
 }
 
 QTime TClock::UtcTimeOfDay()

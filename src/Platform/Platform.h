@@ -40,6 +40,21 @@ QByteArray PreferredPlatform(const TPlatformSetting& setting);
 // is made.
 void ChoosePlatform(int argc, char** argv);
 
+// The game is pixel art (3-pixel LED dots, 33-pixel buttons, 100 x 80 cards):
+// only a whole scale factor keeps every pixel the same size. A factor from the
+// desktop or the environment rounds down below .75 and up from .75, as Qt's
+// RoundPreferFloor does: 1.25 and 1.5 give 1, so the window still fits a
+// 1920 x 1080 screen at 150 %; 1.75 gives 2. Never below 1.
+int WholeScaleFactor(double factor);
+// A list of factors as QT_SCREEN_SCALE_FACTORS holds them ("1.5;2" or
+// "eDP-1=1.5;HDMI-1=2;"), each made whole; entries that are no number stay.
+QByteArray WholeScaleFactors(const QByteArray& list);
+// Makes the scale factors of this process whole: Qt's rounding of the
+// desktop's factor, and QT_SCALE_FACTOR and QT_SCREEN_SCALE_FACTORS, unless
+// the player chose a rounding of their own (QT_SCALE_FACTOR_ROUNDING_POLICY).
+// Before the application object is made.
+void UseWholeScaleFactors();
+
 // ---- time -------------------------------------------------------------
 
 // Where the tick count and the blocking sleep come from. The real clock is
