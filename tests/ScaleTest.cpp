@@ -99,3 +99,27 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace
+
+namespace {
+// What `window` draws in its logical rectangle `r`, in device pixels.
+QImage Drawn(QWidget* window, QRect r)
+{
+    const QImage drawn = window->grab().toImage();
+    return drawn.copy(QRect(r.topLeft() * 2, r.size() * 2)).convertToFormat(QImage::Format_RGB32);
+}
+QImage Art(const QString& path, QRect r)
+{
+    return QImage(path).copy(r).convertToFormat(QImage::Format_RGB32);
+}
+} // namespace
+
+// The artwork is drawn in the screen's own detail, not enlarged from its
+// one-to-one pixels.
+TEST_F(GameTest, ArtworkIsDrawnAtTwiceTheSize)
+{
+    EXPECT_EQ(Drawn(&Main(), Caption::ButtonRect(Caption::Rank).translated(2, 2)),
+              Art(QStringLiteral(":/buttons@2x.png"), {0, 66, 66, 66}));
+    W->Stop->ShowPenalty();
+    EXPECT_EQ(Drawn(W->Stop.get(), {0, 40, 319, 198}),
+              Art(QStringLiteral(":/penalty@2x.png"), {0, 80, 638, 396}));
+}

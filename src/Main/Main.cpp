@@ -146,7 +146,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
         Platform::Guarded([&] { ImgAreaMouseDown(b, x, y); });
     });
 
-    ImageList2 = std::make_unique<TImageList>(QStringLiteral(":/buttons.png"), 33, 33, 8);
+    ImageList2 = std::make_unique<TImageList>(QStringLiteral(":/buttons.png"), 33, 33, 8,
+                                              QStringLiteral(":/buttons@2x.png"));
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(ClockIntervalMs);

@@ -66,6 +66,15 @@ void TForm2::SetBarPosition(int ms)
 
 void TForm2::ShowPenalty()
 {
+    // On a screen scaled by 2 or more the picture is drawn at twice the size,
+    // in the same place.
+    if (!PictureTwice && devicePixelRatio() >= 2) {
+        QPixmap picture =
+            QPixmap::fromImage(Look::ResourceImage(QStringLiteral(":/penalty@2x.png")));
+        picture.setDevicePixelRatio(2);
+        Image1->setPixmap(picture);
+        PictureTwice = true;
+    }
     // The white box of the label must not show at any other width.
     Look::FitToTextNow(Label1, 13);
     Look::CentreOnScreen(this);

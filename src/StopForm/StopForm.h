@@ -22,6 +22,10 @@ public:
     QLabel* Image1 = nullptr;
     QLabel* Label1 = nullptr;
     QProgressBar* Bar = nullptr;
+
+private:
+    // Image1 shows the picture drawn at twice the size.
+    bool PictureTwice = false;
 };
 
 extern TForm2* Form2;
