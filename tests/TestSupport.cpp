@@ -83,7 +83,6 @@ void WriteJpeg(const QString& path, const QImage& source, const TJpegOptions& op
     if (options.Progressive)
         jpeg_simple_progression(&cinfo);
     cinfo.restart_in_rows = options.RestartRows;
-    cinfo.arith_code = options.Arithmetic;
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<unsigned char> row(size_t(image.width()) * 4);
     while (cinfo.next_scanline < cinfo.image_height) {

@@ -48,7 +48,6 @@ QImage MakeStrip(int pictures, int extraWidth = 0, int height = 80);
 struct TJpegOptions {
     int Quality = 95;
     bool Progressive = false;
-    bool Arithmetic = false;
     bool Greyscale = false;
     // Four inks, stored inverted under an Adobe mark as Adobe's applications
     // write them; as YCCK, or as plain values without the mark.
