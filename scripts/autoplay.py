@@ -169,6 +169,7 @@ def main():
                          "processor time the game uses meanwhile")
     args = ap.parse_args()
     SHOTS = args.shots
+    os.makedirs(SHOTS, exist_ok=True)
     DISPLAY = args.display or free_display()
     DEADLINE = time.time() + args.time_limit
     if args.command:
