@@ -4,26 +4,32 @@ player with a perfect memory would: it turns cards with xdotool, remembers
 each face from a screenshot of the card, and pairs what it has seen. At the
 end it types a name into the ranking window and presses Enter.
 
-    python3 scripts/autoplay.py [--display :N] [--exe-dir DIR] [--time-limit S]
-                                [--name NAME] [--shots DIR] [--linger S]
+    python3 scripts/autoplay.py [--display :N] [--exe-dir DIR | --command CMD]
+                                [--time-limit S] [--name NAME] [--shots DIR]
+                                [--linger S]
 
 --display names the X display to play on: one that runs already is used as
 it is (its screen must be 1280 x 800), otherwise a virtual one (Xvfb) is
 started there; without it, Xvfb starts on the first free display from :90.
 --exe-dir is the folder holding the executable "nupenupe", and the game is
 started there, so it must hold "Img.Dat" too (default: build/default/src).
+--command starts the game with that command line instead, in the current
+directory: "--command nupenupe" plays the installed game as a player who
+types nupenupe in a terminal.
 --time-limit ends the whole run after that many seconds. A message box of
 the game (an error, such as a ranking that cannot be saved) stops the run
 with a screenshot and exit status 2; a game that ends by itself also stops it.
 
 Needs Python 3, Xvfb, xdotool, ImageMagick and xprop (bash
 scripts/install-deps.sh python3 xvfb xdotool imagemagick x11-utils) and a
-built game.
+built or installed game.
 """
 
 import argparse
 import hashlib
 import os
+import shlex
+import shutil
 import signal
 import subprocess
 import sys
@@ -151,6 +157,9 @@ def main():
     ap.add_argument("--display", help="X display to play on, e.g. :73 (default: a new Xvfb)")
     ap.add_argument("--exe-dir", default=os.path.join(root, "build", "default", "src"),
                     help="folder holding nupenupe and Img.Dat (default: %(default)s)")
+    ap.add_argument("--command",
+                    help="command line that starts the game, run in the current directory "
+                         "(e.g. nupenupe for an installed game); replaces --exe-dir")
     ap.add_argument("--time-limit", type=float, default=600,
                     help="seconds after which the run gives up (default: %(default)s)")
     ap.add_argument("--name", default="ぬぺ名人")
@@ -160,11 +169,17 @@ def main():
                          "processor time the game uses meanwhile")
     args = ap.parse_args()
     SHOTS = args.shots
+    os.makedirs(SHOTS, exist_ok=True)
     DISPLAY = args.display or free_display()
     DEADLINE = time.time() + args.time_limit
-    exe = os.path.join(args.exe_dir, "nupenupe")
-    if not os.access(exe, os.X_OK):
-        print(f"no executable {exe}", file=sys.stderr)
+    if args.command:
+        argv, cwd = shlex.split(args.command), None
+        exe = shutil.which(argv[0]) if argv else None
+    else:
+        argv, cwd = ["./nupenupe"], args.exe_dir
+        exe = os.path.join(args.exe_dir, "nupenupe")
+    if not exe or not os.access(exe, os.X_OK):
+        print(f"no executable {exe or args.command!r}", file=sys.stderr)
         return 1
 
     # A timeout or Ctrl-C still takes the game and the X server down with us.
@@ -174,8 +189,7 @@ def main():
         xvfb = subprocess.Popen(["Xvfb", DISPLAY, "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
                                  "-nolisten", "tcp"], stderr=subprocess.DEVNULL)
         time.sleep(1)
-    GAME = game = subprocess.Popen(["./nupenupe"], cwd=args.exe_dir,
-                                   env={**os.environ, "DISPLAY": DISPLAY})
+    GAME = game = subprocess.Popen(argv, cwd=cwd, env={**os.environ, "DISPLAY": DISPLAY})
     try:
         time.sleep(2)
         shot(os.path.join(args.shots, "autoplay-start.png"))
