@@ -156,3 +156,20 @@ TEST_F(AboutSign, MinimiseAndRestoreResumeWithTheNextColumn)
 }
 
 } // namespace
+
+namespace {
+// Wayland reports no restore: the window that the button sent away goes on
+// with its sign once it is the active window again.
+TEST_F(AboutSign, SignGoesOnWhenTheWindowIsActiveAgain)
+{
+    ClickCaption(Caption::Min);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_FALSE(Sign().ShowActive());
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    EXPECT_TRUE(Sign().ShowActive());
+}
+} // namespace

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QToolTip>
 #include <QWindow>
 
@@ -219,5 +220,12 @@ void TForm1::BtnMinClick()
     LightStr1->ShowStop();
     // Handled before this returns: the window state changes at once, and
     // ApplicationRestore runs when the player brings the game back.
+    MinimisedByButton = true;
     setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+    // A window manager may refuse to minimise: a window that is still the
+    // active one a moment later was never sent away, and its sign goes on.
+    QTimer::singleShot(MinimiseRefusedMs, this, [this] {
+        if (MinimisedByButton && isActiveWindow())
+            ApplicationRestore();
+    });
 }

@@ -244,11 +244,16 @@ void TForm1::changeEvent(QEvent* event)
         if ((change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized))
             ApplicationRestore();
     }
+    // Wayland never tells a window that it has been restored: the window
+    // that the minimise button sent away is back when it is active again.
+    if (event->type() == QEvent::ActivationChange && MinimisedByButton && isActiveWindow())
+        ApplicationRestore();
     QWidget::changeEvent(event);
 }
 
 void TForm1::ApplicationRestore()
 {
+    MinimisedByButton = false;
     LightStr1->ShowStart();
 }
 

@@ -163,6 +163,10 @@ private:
     QPoint CursorPos() const;
 
     bool Centred = false;
+    // The minimise button sent the window away and it is not back yet.
+    bool MinimisedByButton = false;
+    // How long a window manager may take to minimise the window.
+    static constexpr int MinimiseRefusedMs = 1000;
     // While the client area paints: the painter that buttons are drawn with.
     QPainter* PaintCanvas = nullptr;
     // A button image that DrawCaptionButton shows at once: button and image.
