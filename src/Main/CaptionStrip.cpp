@@ -143,6 +143,9 @@ void TForm1::ImgTopMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::Keyboa
     }
     Dragging = true;
     DragOrigin = CursorPos();
+    // Where the window stands, which a window manager may have chosen (one
+    // that keeps windows inside the screen stops a drag at its edge).
+    DragWindowPos = Platform::WindowPosition(this);
     PressedButton = -1;
     // Where windows may not place themselves (Wayland), the compositor moves
     // the window for us; its move ends with the button.
@@ -173,7 +176,8 @@ void TForm1::ImgTopMouseMove(QObject* Sender, Qt::KeyboardModifiers, int X, int 
         // By the pointer's travel on the screen: the event's own coordinates
         // move with the window. Nothing keeps the window on the screen.
         const QPoint p = CursorPos();
-        move(x() + (p.x() - DragOrigin.x()), y() + (p.y() - DragOrigin.y()));
+        DragWindowPos += p - DragOrigin;
+        move(DragWindowPos);
         DragOrigin = p;
     }
 }

@@ -173,6 +173,8 @@ private:
     int32_t ImmediateButton = -1;
     int32_t ImmediateImage = -1;
     QPoint EventCursorPos;
+    // Where a drag has moved the window so far.
+    QPoint DragWindowPos;
     QString HintText;
 };
 

@@ -141,18 +141,25 @@ QString WithWindowsLookAlikes(QString text)
     return text;
 }
 
+#if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
+// The X server of the X11 platform; none on any other platform (the
+// off-screen platform may offer an X11 interface too, without a connection).
+xcb_connection_t* XConnection()
+{
+    if (QGuiApplication::platformName() != u"xcb")
+        return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+#endif
+
 // Writes the EWMH states that keep a window off task bars and pagers. Only
 // for a window that is not mapped yet: the window manager owns the property
 // of a mapped window. Qt adds its own states to these when it maps the window.
 void AskToSkipTaskBar([[maybe_unused]] QWidget* window)
 {
 #if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
-    // Only on the X11 platform itself: the off-screen platform may offer an
-    // X11 interface too, without a connection.
-    if (QGuiApplication::platformName() != u"xcb")
-        return;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = XConnection();
     if (!c)
         return;
     const auto atom = [c](const char* name) {
@@ -431,6 +438,26 @@ bool CodePageCanEncode(const QString& text)
 void BelongTo(QWidget* window, QWidget* owner)
 {
     window->installEventFilter(new TBelonging(window, owner));
+}
+
+QPoint WindowPosition(const QWidget* window)
+{
+#if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
+    if (xcb_connection_t* c = XConnection(); c && window->windowHandle()) {
+        const xcb_window_t id = xcb_window_t(window->winId());
+        const xcb_screen_t* root = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        xcb_translate_coordinates_reply_t* at = xcb_translate_coordinates_reply(
+            c, xcb_translate_coordinates(c, id, root->root, 0, 0), nullptr);
+        if (at) {
+            // The server counts device pixels; the scale factor is whole.
+            const qreal scale = window->devicePixelRatio();
+            const QPoint p(qRound(at->dst_x / scale), qRound(at->dst_y / scale));
+            std::free(at);
+            return p;
+        }
+    }
+#endif
+    return window->pos();
 }
 
 QString ExeDir()

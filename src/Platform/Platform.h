@@ -160,6 +160,12 @@ QPoint ScreenPixelAt(const QMouseEvent* event);
 // else is tied: each window keeps its own lifetime. `owner` may be null.
 void BelongTo(QWidget* window, QWidget* owner);
 
+// Where the top-level `window` stands on the screen now, as the window system
+// has placed it. A window manager may keep a window elsewhere than the game
+// moved it (inside the screen, say) without the game hearing of it; on X11
+// the server is asked. Elsewhere the position Qt knows.
+QPoint WindowPosition(const QWidget* window);
+
 // ---- text, files, dates ----------------------------------------------------
 
 // Conversion between display text and the Japanese code page (Shift-JIS as
