@@ -29,9 +29,10 @@ the screenshots (default: docs/compositors); the screenshot of the penalty
 window over the main window is saved as SETUP.png and the ranking window as
 SETUP-ranking.png. --json FILE also writes the results as JSON.
 
-Needs Python 3 and the Debian packages xvfb xdotool imagemagick x11-utils
-dbus openbox mutter weston xwayland qt6-wayland (bash scripts/install-deps.sh
-with these names installs what is missing). Exit status: 0 when every check
+Needs Python 3 and a built game. The Debian packages that the setup needs
+(xvfb xdotool imagemagick x11-utils dbus-daemon, and openbox, mutter, weston,
+xwayland or qt6-wayland) are installed first with scripts/install-deps.sh
+where missing, unless --no-install is given. Exit status: 0 when every check
 passed, 1 when some did not, 2 when the setup could not be started.
 """
 
@@ -44,11 +45,20 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SCREEN_W, SCREEN_H = 1280, 1024
 SETUPS = ("openbox-x11", "mutter-x11", "mutter-wayland", "weston-xwayland", "weston-wayland")
+PACKAGES = {
+    "all": ["xvfb", "xdotool", "imagemagick", "x11-utils", "dbus-daemon"],
+    "openbox-x11": ["openbox"],
+    "mutter-x11": ["mutter"],
+    "mutter-wayland": ["mutter", "xwayland"],
+    "weston-xwayland": ["weston", "xwayland"],
+    "weston-wayland": ["weston", "qt6-wayland"],
+}
 
 # The game's windows (outer sizes) and where it puts them: centred on the
 # screen as Qt centres, the window's centre pixel on the screen's.
@@ -777,22 +787,33 @@ class Run:
         if not refused:
             self.shot(os.path.join(self.s.work, "penalty-click.png"))
         bars.append((t, self.bar(img, pos)))
-        x_gone = None
+        # On X11 the X server tells when the game unmapped the window, more
+        # finely than the screenshots can.
+        x_gone = []
+        if self.s.game_display:
+            def watch():
+                end = time.time() + 6
+                while time.time() < end:
+                    if not any(w[3:] == (PEN_W, PEN_H) for w in self.x_windows()):
+                        x_gone.append(time.time() - t_click)
+                        return
+                    time.sleep(0.02)
+            watcher = threading.Thread(target=watch)
+            watcher.start()
+        last_seen = None
         while True:
+            t0 = time.time() - t_click
             img = self.shot()
             t = time.time() - t_click
             p = self.pics.find_penalty(img)
-            if x_gone is None and self.s.game_display and not any(
-                    w[3:] == (PEN_W, PEN_H) for w in self.x_windows()):
-                x_gone = time.time() - t_click
             if not p or t > 6:
                 break
+            last_seen = t0
             bars.append((t, self.bar(img, p)))
             time.sleep(0.05)
         t_gone = t
-        if x_gone is None and self.s.game_display:
-            x_gone = wait_for(lambda: not any(w[3:] == (PEN_W, PEN_H) for w in self.x_windows()), 3,
-                              0.05) and time.time() - t_click
+        if self.s.game_display:
+            watcher.join()
         time.sleep(0.3)
         img = self.shot()
         still_back = self.card(img, win, other) == self.back
@@ -802,17 +823,22 @@ class Run:
                     f"{'still whole on top' if on_top else 'covered or gone'}; it lies "
                     + (f"over the main window ({over:.0%} of it)" if over else "beside the main window"))
         fills = [f for _, f in bars if f is not None]
-        drains = len(fills) >= 3 and fills[0] > 0.8 and fills[-1] < 0.25 and all(
+        # Screenshots may be slow on a busy machine: two of them serve.
+        drains = len(fills) >= 2 and fills[0] > 0.5 and fills[-1] < fills[0] - 0.3 and all(
             b <= a + 0.02 for a, b in zip(fills, fills[1:]))
         self.result("penalty-bar", drains, "bar full share " + ", ".join(
             f"{f:.0%}@{t:.1f}s" for t, f in bars if f is not None))
-        # The screenshots take their time: the last one that showed the window
-        # and the first that did not bound the moment it went.
-        t_last = bars[-1][0]
-        self.result("penalty-hides", t_last < 2.3 + 0.1 and t_gone > 2.3 - 0.1,
-                    f"last seen {t_last:.2f} s, gone at {t_gone:.2f} s after the click "
-                    f"(0.3 s face up, then the 2 s pause: 2.3 s)" +
-                    (f"; the X server had it unmapped by {x_gone:.2f} s" if x_gone else ""))
+        # A screenshot takes its time: the window went between the start of
+        # the last one that showed it and the end of the first that did not.
+        # Due 2.3 s after the click (0.3 s face up, then the 2 s pause); a
+        # quarter of a second more for the compositor to show the change.
+        last_seen = last_seen if last_seen is not None else bars[0][0]
+        ok = last_seen <= 2.55 and t_gone >= 2.2
+        if x_gone:
+            ok = ok and 2.2 <= x_gone[0] <= 2.55
+        self.result("penalty-hides", ok,
+                    f"went between {last_seen:.2f} s and {t_gone:.2f} s after the click (due at 2.3 s)"
+                    + (f"; the X server had it unmapped at {x_gone[0]:.2f} s" if x_gone else ""))
         if not (refused and still_back):
             self.shot(os.path.join(self.s.work, "penalty-refuses.png"))
         self.result("penalty-refuses", refused and still_back,
@@ -853,8 +879,8 @@ class Run:
             img = self.shot()
             if self.card(img, win, n) != self.back:
                 continue
-            t = time.time()
             self.click(self.at(win, (card_rect(n)[0] + 50, card_rect(n)[1] + 40)))
+            t = time.time()  # the click went as xdotool returned
             self.park()
             turned += 1
             end = t + 0.9
@@ -963,11 +989,17 @@ def main():
                     help="folder holding the game's buttons.png and penalty.bmp")
     ap.add_argument("--json", help="also write the results to this file")
     ap.add_argument("--keep-logs", action="store_true", help="keep the logs of the run and say where")
+    ap.add_argument("--no-install", action="store_true",
+                    help="do not install the missing Debian packages first")
     args = ap.parse_args()
     exe_dir = os.path.abspath(args.exe_dir)
     if not os.access(os.path.join(exe_dir, "nupenupe"), os.X_OK):
         print(f"no executable nupenupe in {exe_dir}", file=sys.stderr)
         return 2
+    if not args.no_install:
+        # What this setup needs, installed with the project's own script.
+        subprocess.run(["bash", os.path.join(ROOT, "scripts", "install-deps.sh"), *PACKAGES["all"],
+                        *PACKAGES[args.setup]], check=True)
     os.makedirs(args.shots, exist_ok=True)
     pics = Pictures(args.resources)
 
