@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timings of the start-up and drawing work: decoding the shipped strip,
 // dealing, and redrawing the whole board.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timings of the LED sign: one tick of the scroll, and loading a line (its
 // measuring and rendering), on the main window's about-text and font.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Plays one whole game of the built program on an X display, the way a
 player with a perfect memory would: it turns cards with xdotool, remembers
 each face from a screenshot of the card, and pairs what it has seen. At the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Runs the built game under one window system setup and checks, as a player
 would see it, the window rules of the caption strip, the penalty window and
 the ranking window. It prints one line per check and saves a screenshot.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that building, running and testing the game
 # need, and only those that are missing. Extra package names may be given as
 # arguments (the screenshot script adds Xvfb and its tools).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Starts the built game on a virtual X display, optionally clicks some cards,
 # and saves a screenshot: scripts/screenshot.sh [out.png] [x,y ...]
 # The clicks are screen coordinates; the window is centred on a 1280x800 screen.

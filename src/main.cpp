@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ぬぺぬぺ衰弱: a pairs memory card game.
 
 #include "Main/Look.h"

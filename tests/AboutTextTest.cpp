@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The about-text of the main window's LED sign: the fixed lines at their
 // places, the colour of every line, and the sign running on the window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The caption strip on the real main window: the four drawn buttons, their
 // hints, and dragging the window by the strip and the clock.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding the picture strip and refusing files a deal cannot be made from.
 
 #include "Main/CardStrip.h"

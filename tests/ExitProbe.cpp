@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Linked with the game's own main() into a test program: message boxes
 // become lines on the standard error, and the main window is closed a
 // moment after it shows, so that a test can run the real program to its end

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game as installed: the exit status a launcher sees, and where the
 // ranking is kept in a game folder and in a system install.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The LED sign on its own: defaults, trimming at paint, the order of its
 // events, the dots it draws, and owners that change the list under it.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Configures the game as a new player or a distribution would, with
 # `cmake -S <source> -B <dir>` and no options, and fails when a compile
 # command of that tree turns warnings into errors.

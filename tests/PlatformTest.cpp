@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the game expects of the operating system layer.
 
 #include "TestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Playing on the real main window: turning, matching, the penalty pause and
 // the clock, with a seeded deal and a clock the test drives.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generator, the deal and the board geometry.
 
 #include "Main/Deal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ranking file "Rank.Dat" and the ranking table.
 
 #include "Main/RankFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Damaged and hostile ranking files: whatever the bytes, a load ends in true,
 // false or the end-of-file error, quickly, and leaves the table exactly as
 // reading the file integer by integer would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ranking window and the ranking update at the end of a game, on the
 // real windows with "Rank.Dat" in a scratch directory.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game on a screen scaled by 2 (this program runs with QT_SCALE_FACTOR=2),
 // where a logical pixel is two device pixels each way.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up, the first deal on screen, the window fit, restart and exit.
 
 #include "TestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Helpers shared by the tests: scratch directories, made-up picture strips,
 // a clock the tests drive, and a recorder for message boxes.

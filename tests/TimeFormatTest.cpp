@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The clock and ranking time texts.
 
 #include "Main/TimeFormat.h"

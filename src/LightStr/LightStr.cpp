@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LightStr/LightStr.h"
 
 // Qt

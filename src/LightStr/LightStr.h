@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The LED sign: a control that scrolls lines of text through a dot matrix,
 // one dot column per timer tick, entering at the right edge. Each line is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The about-text that the main window's LED sign loops, and the colour each
 // of its lines is shown in.

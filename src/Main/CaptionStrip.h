@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window's caption strip: the band above the board that stands in
 // for a title bar. Four drawn buttons (exit, restart, ranking, minimise) with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The card picture strip "Img.Dat": a JPEG image holding pictures of
 // 100 x 80 side by side; picture 0 the back, 1 the penalty picture, then faces.

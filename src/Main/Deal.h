@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The card board and the deal: 45 cards on a 9 x 5 grid, 22 pairs of faces
 // and one odd card, which is the penalty card or a face without a partner.

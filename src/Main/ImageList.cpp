@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Main/ImageList.h"
 
 #include "Main/Look.h"

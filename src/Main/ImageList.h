@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A list of equally sized images cut from one sheet, drawn by index; on a
 // screen scaled by 2 or more from a sheet drawn at twice the size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The look shared by the game's windows: their colour, their fonts, and
 // small helpers for colours and placement.

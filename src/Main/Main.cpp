@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Main/Main.h"
 
 #include "Main/AboutText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window: caption strip with the clock, and the card board below it.
 // It owns the whole game state.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Main/Random.h"
 
 #include "Platform/Platform.h"

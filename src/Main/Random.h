@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The program's one pseudo-random generator: a 32-bit linear congruential
 // generator. A seed fixes every draw, so a seed fixes a deal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The top-ten ranking and its file "Rank.Dat".
 

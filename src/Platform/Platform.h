@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the game expects of the operating system: the millisecond tick count,
 // sleeping, message pumping and waiting, message boxes, the application's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Rank/Rank.h"
 
 #include "Main/Look.h"

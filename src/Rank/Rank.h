@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The ranking window: the ten best times, and after a finished game that
 // entered them, a name edit on the new row. It draws its own close button.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StopForm/StopForm.h"
 
 #include "Main/Look.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The penalty window: a picture, the word "ペナルティ" and a bar that drains
 // over the two-second pause. The main window shows, feeds and hides it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // artgen: draws every picture the game ships with.
 //
 // All pictures are painted by this program with QPainter (the card faces use

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Caption buttons: a 132 x 99 sheet of 33 x 33 cells, four across.
 // Image i lies at column i % 4, row i / 4:
 //   0 exit, 2 restart, 4 ranking, 6 minimise (normal), each followed by its

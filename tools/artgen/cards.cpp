@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The card strip: back, penalty card and 30 animal faces, 100 x 80 each.
 #include "artgen.h"
 

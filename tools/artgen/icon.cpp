@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Application icon: a grey mouse's head in profile with a red eye, and a blue
 // 衰 in the lower right corner.  Designed on a 256-unit square.
 #include "artgen.h"

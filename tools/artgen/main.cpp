@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // artgen <output-dir>
 //
 // Draws the game's pictures and writes them into <output-dir>:

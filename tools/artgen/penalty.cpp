@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The penalty window's picture: a close-up of a light brown rodent's head,
 // turned to the right and dozing with one eye half shut, on a dark wooden
 // floor.  Designed on 320 x 240 units; the top 20 are mostly hidden behind

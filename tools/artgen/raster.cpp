@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Raster helpers: supersampling, colour reduction and the two writers whose
 // exact file layout we care about (baseline JPEG, 8-bit BMP).
 #include "artgen.h"
