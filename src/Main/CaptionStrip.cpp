@@ -4,7 +4,6 @@
 #include "Main/Main.h"
 #include "Platform/Platform.h"
 // Qt
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -148,10 +147,10 @@ void TForm1::ImgTopMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::Keyboa
     // that keeps windows inside the screen stops a drag at its edge).
     DragWindowPos = Platform::WindowPosition(this);
     PressedButton = -1;
-    // Where windows may not place themselves (Wayland), the compositor moves
-    // the window for us; its move ends with the button.
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && windowHandle() &&
-        windowHandle()->startSystemMove())
+    // Where the compositor has the last word on where windows stand (Wayland,
+    // and X11 through Xwayland), it moves the window for us; its move ends
+    // with the button.
+    if (Platform::CompositorPlacesWindows() && windowHandle() && windowHandle()->startSystemMove())
         Dragging = false;
 }
 
@@ -227,10 +226,10 @@ void TForm1::BtnMinClick()
     // ApplicationRestore runs when the player brings the game back.
     MinimisedByButton = true;
     setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
-    // A window manager may refuse to minimise: a window that is still the
-    // active one a moment later was never sent away, and its sign goes on.
+    // A window manager may refuse to minimise: a window that is still on
+    // screen a moment later was never sent away, and its sign goes on.
     QTimer::singleShot(MinimiseRefusedMs, this, [this] {
-        if (MinimisedByButton && isActiveWindow())
+        if (MinimisedByButton && windowHandle() && windowHandle()->isExposed())
             ApplicationRestore();
     });
 }

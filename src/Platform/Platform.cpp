@@ -441,6 +441,29 @@ void BelongTo(QWidget* window, QWidget* owner)
     window->installEventFilter(new TBelonging(window, owner));
 }
 
+bool CompositorPlacesWindows()
+{
+    if (QGuiApplication::platformName().startsWith(u"wayland"))
+        return true;
+#if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
+    // Xwayland announces itself with an extension of its own; asked once.
+    static const bool xwayland = [] {
+        xcb_connection_t* c = XConnection();
+        if (!c)
+            return false;
+        static constexpr char name[] = "XWAYLAND";
+        xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
+            c, xcb_query_extension(c, uint16_t(sizeof name - 1), name), nullptr);
+        const bool present = reply && reply->present;
+        std::free(reply);
+        return present;
+    }();
+    return xwayland;
+#else
+    return false;
+#endif
+}
+
 QPoint WindowPosition(const QWidget* window)
 {
 #if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)

@@ -161,6 +161,12 @@ QPoint ScreenPixelAt(const QMouseEvent* event);
 // else is tied: each window keeps its own lifetime. `owner` may be null.
 void BelongTo(QWidget* window, QWidget* owner);
 
+// Whether a Wayland compositor stands between the game and the screen: on
+// the Wayland platform, and on X11 served by Xwayland, where the X server's
+// idea of a window's place and of the pointer runs ahead of what the
+// compositor shows while a move is under way.
+bool CompositorPlacesWindows();
+
 // Where the top-level `window` stands on the screen now, as the window system
 // has placed it. A window manager may keep a window elsewhere than the game
 // moved it (inside the screen, say) without the game hearing of it; on X11
