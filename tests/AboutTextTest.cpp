@@ -173,4 +173,13 @@ TEST_F(AboutSign, SignGoesOnWhenTheWindowIsActiveAgain)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
     EXPECT_TRUE(Sign().ShowActive());
 }
+
+// A minimise the window manager refused: a click shows the window is there.
+TEST_F(AboutSign, SignGoesOnWhenTheWindowIsClicked)
+{
+    ClickCaption(Caption::Min);
+    EXPECT_FALSE(Sign().ShowActive());
+    ClickAt({2, 2}); // a gap between the cards
+    EXPECT_TRUE(Sign().ShowActive());
+}
 } // namespace

@@ -6,7 +6,6 @@
 // Qt
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 #include <QToolTip>
 #include <QWindow>
 
@@ -65,6 +64,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 void TForm1::StripMouseEvent(QObject* sender, QWidget* receiver, QMouseEvent* event)
 {
+    BackInSight();
     const QPoint p = Platform::PixelAt(receiver, event);
     EventCursorPos = Platform::ScreenPixelAt(event);
     Platform::Guarded([&] {
@@ -226,10 +226,4 @@ void TForm1::BtnMinClick()
     // ApplicationRestore runs when the player brings the game back.
     MinimisedByButton = true;
     setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
-    // A window manager may refuse to minimise: a window that is still on
-    // screen a moment later was never sent away, and its sign goes on.
-    QTimer::singleShot(MinimiseRefusedMs, this, [this] {
-        if (MinimisedByButton && windowHandle() && windowHandle()->isExposed())
-            ApplicationRestore();
-    });
 }

@@ -144,6 +144,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
     ImgArea->resize(472, 173);
     ScrollArea->setWidget(ImgArea);
     connect(ImgArea, &TBoardImage::MouseDown, this, [this](Qt::MouseButton b, int x, int y) {
+        BackInSight();
         Platform::Guarded([&] { ImgAreaMouseDown(b, x, y); });
     });
 
@@ -245,11 +246,18 @@ void TForm1::changeEvent(QEvent* event)
         if ((change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized))
             ApplicationRestore();
     }
-    // Wayland never tells a window that it has been restored: the window
-    // that the minimise button sent away is back when it is active again.
-    if (event->type() == QEvent::ActivationChange && MinimisedByButton && isActiveWindow())
-        ApplicationRestore();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        BackInSight();
     QWidget::changeEvent(event);
+}
+
+void TForm1::BackInSight()
+{
+    // Wayland never tells a window that it has been restored, and a window
+    // manager may refuse to minimise: the window that the minimise button
+    // sent away is back when it is active again or the pointer is on it.
+    if (MinimisedByButton)
+        ApplicationRestore();
 }
 
 void TForm1::ApplicationRestore()

@@ -148,6 +148,9 @@ private:
     // Shows card n on screen at once, before the program pauses.
     void RepaintCardNow(int32_t n);
     void SetClockText(int32_t ms);
+    // The window shows it is on screen: restarts the sign that the minimise
+    // button stopped, where no restore was reported.
+    void BackInSight();
     // Reads the ranking file; a missing or foreign file is an empty table.
     void ReadRanking(TRankAccess access = TRankAccess::Read);
 
@@ -166,8 +169,6 @@ private:
     bool Centred = false;
     // The minimise button sent the window away and it is not back yet.
     bool MinimisedByButton = false;
-    // How long a window manager may take to minimise the window.
-    static constexpr int MinimiseRefusedMs = 1000;
     // While the client area paints: the painter that buttons are drawn with.
     QPainter* PaintCanvas = nullptr;
     // A button image that DrawCaptionButton shows at once: button and image.

@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QPointer>
+#include <QScreen>
 #include <QtMath>
 #include <QWidget>
 #include <QWindow>
@@ -446,11 +447,15 @@ bool CompositorPlacesWindows()
     if (QGuiApplication::platformName().startsWith(u"wayland"))
         return true;
 #if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
-    // Xwayland announces itself with an extension of its own; asked once.
+    // Xwayland names its outputs XWAYLAND0 and so on; from version 23 it also
+    // announces itself with an extension of its own. Asked once.
     static const bool xwayland = [] {
         xcb_connection_t* c = XConnection();
         if (!c)
             return false;
+        if (const QScreen* screen = QGuiApplication::primaryScreen();
+            screen && screen->name().startsWith(u"XWAYLAND"))
+            return true;
         static constexpr char name[] = "XWAYLAND";
         xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
             c, xcb_query_extension(c, uint16_t(sizeof name - 1), name), nullptr);
