@@ -19,10 +19,6 @@ struct TEdge {
     QPointF At; // logical, with the fraction of the device pixel pressed
     bool Hit;
 };
-void PrintTo(const TEdge& e, std::ostream* os)
-{
-    *os << e.Name;
-}
 class ScaledEdge : public GameTest, public ::testing::WithParamInterface<TEdge> {};
 } // namespace
 
