@@ -143,15 +143,18 @@ void TForm1::ImgTopMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::Keyboa
     }
     Dragging = true;
     DragOrigin = CursorPos();
-    // Where the window stands, which a window manager may have chosen (one
-    // that keeps windows inside the screen stops a drag at its edge).
-    DragWindowPos = Platform::WindowPosition(this);
     PressedButton = -1;
     // Where the compositor has the last word on where windows stand (Wayland,
     // and X11 through Xwayland), it moves the window for us; its move ends
     // with the button.
-    if (Platform::CompositorPlacesWindows() && windowHandle() && windowHandle()->startSystemMove())
+    if (Platform::CompositorPlacesWindows() && windowHandle() &&
+        windowHandle()->startSystemMove()) {
         Dragging = false;
+        return;
+    }
+    // Where the window stands, which a window manager may have chosen (one
+    // that keeps windows inside the screen stops a drag at its edge).
+    DragWindowPos = Platform::WindowPosition(this);
 }
 
 void TForm1::ImgTopMouseMove(QObject* Sender, Qt::KeyboardModifiers, int X, int Y)
