@@ -6,6 +6,7 @@
 #include "Main/RankFile.h"
 #include "Main/Main.h"
 #include "Main/Random.h"
+#include "Platform/Clock.h"
 #include "Platform/Platform.h"
 #include "Rank/Rank.h"
 #include "StopForm/StopForm.h"

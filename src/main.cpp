@@ -3,6 +3,7 @@
 
 #include "Main/Look.h"
 #include "Main/Main.h"
+#include "Platform/Desktop.h"
 #include "Platform/Platform.h"
 #include "Rank/Rank.h"
 #include "StopForm/StopForm.h"

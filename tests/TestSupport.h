@@ -6,7 +6,11 @@
 #include "Main/CaptionStrip.h"
 #include "Main/Main.h"
 #include "Main/Random.h"
+#include "Platform/Clock.h"
+#include "Platform/CodePage.h"
+#include "Platform/Desktop.h"
 #include "Platform/Platform.h"
+#include "Main/RankFormat.h"
 #include "Rank/Rank.h"
 #include "StopForm/StopForm.h"
 // Qt

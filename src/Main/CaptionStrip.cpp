@@ -2,6 +2,7 @@
 #include "Main/CaptionStrip.h"
 
 #include "Main/Main.h"
+#include "Platform/Desktop.h"
 #include "Platform/Platform.h"
 // Qt
 #include <QMouseEvent>
@@ -21,14 +22,7 @@ TClientArea::TClientArea(TForm1* form) : QWidget(form), Form(form)
 void TClientArea::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    Form->PaintCanvas = &painter;
-    Form->FormPaint();
-    // A button being drawn at once shows its image over what the repaint drew.
-    if (Form->ImmediateImage >= 0) {
-        const QRect r = Caption::ButtonRect(Form->ImmediateButton);
-        Form->ImageList2->Draw(painter, r.x(), r.y(), Form->ImmediateImage);
-    }
-    Form->PaintCanvas = nullptr;
+    Form->CaptionButtons.Paint(painter, [this] { Form->FormPaint(); });
 }
 
 void TClientArea::mousePressEvent(QMouseEvent* event)
@@ -102,17 +96,7 @@ int32_t TForm1::CaptionButtonOf(QObject* sender, int x, int y) const
 
 void TForm1::DrawCaptionButton(int32_t i, bool Normal)
 {
-    const int32_t image = 2 * i + (Normal ? 0 : 1);
-    if (PaintCanvas) {
-        const QRect r = Caption::ButtonRect(i);
-        ImageList2->Draw(*PaintCanvas, r.x(), r.y(), image);
-        return;
-    }
-    ImmediateButton = i;
-    ImmediateImage = image;
-    ClientArea->repaint(Caption::ButtonRect(i));
-    ImmediateButton = -1;
-    ImmediateImage = -1;
+    CaptionButtons.Draw(i, Normal);
 }
 
 void TForm1::FormPaint()
@@ -136,14 +120,12 @@ void TForm1::ImgTopMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::Keyboa
 {
     if (Button != Qt::LeftButton)
         return;
-    if (const int32_t b = CaptionButtonOf(Sender, X, Y); b >= 0) {
-        PressedButton = b;
-        DrawCaptionButton(b, false);
+    const int32_t b = CaptionButtonOf(Sender, X, Y);
+    CaptionButtons.Press(b);
+    if (b >= 0)
         return;
-    }
     Dragging = true;
     DragOrigin = CursorPos();
-    PressedButton = -1;
     // Where the compositor has the last word on where windows stand (Wayland,
     // and X11 through Xwayland), it moves the window for us; its move ends
     // with the button.
@@ -188,18 +170,9 @@ void TForm1::ImgTopMouseMove(QObject* Sender, Qt::KeyboardModifiers, int X, int 
 void TForm1::ImgTopMouseUp(QObject* Sender, Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y)
 {
     Dragging = false;
-    if (PressedButton == -1)
-        return;
-    const int32_t pressed = PressedButton;
-    // Released even when the action fails, so that a later release cannot
-    // run it again.
-    struct TRelease {
-        int32_t& Button;
-        ~TRelease() { Button = -1; }
-    } release{PressedButton};
-    DrawCaptionButton(pressed, true);
-    if (CaptionButtonOf(Sender, X, Y) >= 0)
-        RunCaptionButton(pressed);
+    // Over any of the four: the held button runs.
+    if (const int32_t b = CaptionButtons.Release(CaptionButtonOf(Sender, X, Y) >= 0); b >= 0)
+        RunCaptionButton(b);
 }
 
 void TForm1::RunCaptionButton(int32_t b)

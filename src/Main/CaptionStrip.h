@@ -5,6 +5,7 @@
 // hints; every other point of the strip, the clock and the LED sign drag the
 // window.
 
+#include "Main/DrawnButton.h"
 // Qt
 #include <QRect>
 #include <QString>
@@ -17,7 +18,7 @@ class TForm1;
 
 namespace Caption {
 constexpr int32_t ButtonCount = 4;
-constexpr int32_t ButtonSize = 33;
+constexpr int32_t ButtonSize = ButtonImageSize;
 constexpr int32_t ButtonLeft = 20, ButtonTop = 2;
 // The hit box reaches one row below the images (row 35) and ends at the
 // last column of the minimise button.

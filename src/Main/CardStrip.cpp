@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "Main/CardStrip.h"
 
+#include "Main/Deal.h"
+
 // Qt
 #include <QFile>
 // std

@@ -4,18 +4,11 @@
 // and one odd card, which is the penalty card or a face without a partner.
 
 #include "Main/Random.h"
+#include "Main/Types.h"
 // std
 #include <array>
 #include <cstdint>
 #include <optional>
-
-// A rectangle in board pixels; Right and Bottom are exclusive.
-struct TRect {
-    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-    int32_t Width() const { return Right - Left; }
-    int32_t Height() const { return Bottom - Top; }
-    bool operator==(const TRect&) const = default;
-};
 
 struct TCard {
     int32_t Picture = 0; // 0 the back (never dealt), 1 the penalty picture, 2.. faces
@@ -49,18 +42,6 @@ struct TCell {
 };
 std::optional<TCell> CellAt(int32_t x, int32_t y);
 } // namespace Board
-
-// An array indexed 1 to N, as the game numbers its cards and ranking rows.
-template <typename T, int32_t N> class TOneBased {
-public:
-    static constexpr int32_t Count = N;
-    T& operator[](int32_t n) { return Items.at(static_cast<size_t>(n - 1)); }
-    const T& operator[](int32_t n) const { return Items.at(static_cast<size_t>(n - 1)); }
-    bool operator==(const TOneBased&) const = default;
-
-private:
-    std::array<T, N> Items{};
-};
 
 // Cards numbered 1 to 45.
 using TCardArray = TOneBased<TCard, Board::CardCount>;

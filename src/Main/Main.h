@@ -3,7 +3,9 @@
 // The main window: caption strip with the clock, and the card board below it.
 // It owns the whole game state.
 
+#include "Main/BoardImage.h"
 #include "Main/Deal.h"
+#include "Main/DrawnButton.h"
 #include "Main/ImageList.h"
 #include "Main/RankFile.h"
 #include "LightStr/LightStr.h"
@@ -18,35 +20,33 @@
 
 class QLabel;
 class QMouseEvent;
-class QPainter;
 class QScrollArea;
 class QTimer;
 class TClientArea;
 
-// The board image: shows an off-screen bitmap that all board drawing goes to.
-class TBoardImage : public QWidget {
-    Q_OBJECT
-public:
-    explicit TBoardImage(QWidget* parent = nullptr);
+// The timing of a turn, in milliseconds.
+namespace Turn {
+// The penalty card's face shows this long before the pause begins.
+constexpr int32_t PenaltyFaceMs = 300;
+// The pause that the penalty card freezes play for; the penalty window's bar
+// drains over it.
+constexpr int32_t PenaltyPauseMs = 2000;
+// Two different faces show this long before they turn back.
+constexpr int32_t MismatchMs = 400;
+// The exit command puts the end of a running pause this far in the past.
+constexpr int32_t PauseEndedByExitMs = -100;
+} // namespace Turn
 
-    // The bitmap; created at the control's size by the first drawing.
-    QImage& Canvas();
-    // Copies a rectangle of `source` onto the bitmap at the same size and
-    // marks it for repainting.
-    void CopyRect(const TRect& dest, const QImage& source, const TRect& sourceRect);
-    // Fills a rectangle of the bitmap and marks it for repainting.
-    void FillRect(const TRect& dest, QRgb colour);
+// The main window's fit to its board: the client area reaches this far past
+// the last card's right and bottom edges (the board's scroll area with its
+// frame, and the caption strip above it).
+namespace Fit {
+constexpr int32_t PastRight = 12;
+constexpr int32_t PastBottom = 47;
+} // namespace Fit
 
-signals:
-    void MouseDown(Qt::MouseButton button, int x, int y);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-
-private:
-    QImage Bitmap;
-};
+// The pixel height of the clock's font, which its label is fitted to.
+constexpr int ClockFontPx = 19;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -111,6 +111,10 @@ public:
     TLightStr* LightStr1 = nullptr;
     // The caption-button images, 33 x 33: 2b normal and 2b + 1 pressed.
     std::unique_ptr<TImageList> ImageList2;
+    // The four caption buttons, drawn on the client area.
+    TDrawnButtons CaptionButtons;
+    // The caption button held down, or -1.
+    const int32_t& PressedButton = CaptionButtons.Held;
 
     // Game state.
     TCardArray Cards;
@@ -128,7 +132,6 @@ public:
     int32_t StartTick = 0;
     int32_t PenaltyEndTick = 0;
     bool Closing = false;
-    int32_t PressedButton = 0;
     int32_t HintButton = 0;
     int32_t PictureCount = 0;
     bool RankWaiting = false;
@@ -169,11 +172,6 @@ private:
     bool Centred = false;
     // The minimise button sent the window away and it is not back yet.
     bool MinimisedByButton = false;
-    // While the client area paints: the painter that buttons are drawn with.
-    QPainter* PaintCanvas = nullptr;
-    // A button image that DrawCaptionButton shows at once: button and image.
-    int32_t ImmediateButton = -1;
-    int32_t ImmediateImage = -1;
     QPoint EventCursorPos;
     // Where a drag has moved the window so far.
     QPoint DragWindowPos;

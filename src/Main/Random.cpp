@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Main/Random.h"
 
-#include "Platform/Platform.h"
+#include "Platform/Clock.h"
 
 void TRandom::Randomize()
 {

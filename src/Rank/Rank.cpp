@@ -4,6 +4,8 @@
 #include "Main/Look.h"
 #include "Main/Main.h"
 #include "Main/TimeFormat.h"
+#include "Platform/CodePage.h"
+#include "Platform/Desktop.h"
 #include "Platform/Platform.h"
 // Qt
 #include <QFontMetrics>
@@ -67,7 +69,10 @@ void SetRowText(QLabel* label, const QString& text, int maxWidth = QWIDGETSIZE_M
 } // namespace
 
 TForm3::TForm3(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      CloseButton(
+          this, []() -> const TImageList& { return *Form1->ImageList2; },
+          [](int32_t) { return QPoint(CloseX, CloseY); })
 {
     Form3 = this;
     setObjectName(QStringLiteral("Form3"));
@@ -82,13 +87,13 @@ TForm3::TForm3(QWidget* parent)
     LDate0 = MakeLabel(this, QStringLiteral("DATE"), DateLeft, 40, header, Qt::darkBlue);
     static const char* const numbers[] = {"1st", "2nd", "3rd", "4th", "5th",
                                           "6th", "7th", "8th", "9th", "10th"};
-    for (int n = 1; n <= 10; ++n) {
+    for (int n = 1; n <= RankRows; ++n) {
         const int y = RowTop + RowPitch * (n - 1);
         QLabel* no =
             MakeLabel(this, QString::fromLatin1(numbers[n - 1]), 0, y, header, Qt::darkBlue);
         no->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         // Right-aligned, ending at x 53 (rows 1 to 9) and 54 (row 10).
-        no->setGeometry(n < 10 ? 20 : 10, y, n < 10 ? 33 : 44, RowHeight);
+        no->setGeometry(n < RankRows ? 20 : 10, y, n < RankRows ? 33 : 44, RowHeight);
         LNOs[size_t(n)] = no;
         LTimes[size_t(n)] = MakeLabel(this, QStringLiteral("TIME"), 72, y, header, RowColour);
         LNames[size_t(n)] = MakeLabel(this, QStringLiteral("NAME"), NameLeft, y, header, RowColour);
@@ -133,11 +138,10 @@ TForm3::~TForm3()
 
 void TForm3::FormCreate()
 {
-    ClosePressed = false;
     Look::SetBackground(this, Look::WindowColour);
     for (QLabel* label : {LTime0, LName0, LDate0})
         Look::SetTextColour(label, HeaderColour);
-    for (int n = 1; n <= 10; ++n)
+    for (int n = 1; n <= RankRows; ++n)
         Look::SetTextColour(LNOs[size_t(n)], HeaderColour);
 }
 
@@ -152,7 +156,7 @@ void TForm3::ShowRanking(int32_t Row)
     // focus: the first key the player types replaces the whole text.
     Edit->selectAll();
     const TRanking& ranking = Form1->Ranking;
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= RankRows; ++i) {
         const TRankEntry& e = ranking[i];
         const bool empty = e.Time == 0;
         SetRowText(LTimes[size_t(i)], empty ? QString() : FormatRankTime(e.Time));
@@ -197,32 +201,20 @@ bool TForm3::InCloseButton(QPoint p)
 void TForm3::paintEvent(QPaintEvent*)
 {
     // A repaint of the window shows the button normal, even while held.
-    ShownCloseImage = ImmediateImage >= 0 ? ImmediateImage : 0;
     QPainter p(this);
-    Form1->ImageList2->Draw(p, CloseX, CloseY, ShownCloseImage);
-}
-
-void TForm3::DrawCloseButton(int index)
-{
-    ImmediateImage = index;
-    repaint(CloseX, CloseY, CloseSize, CloseSize);
-    ImmediateImage = -1;
+    const int now = CloseButton.Paint(p, [this] { CloseButton.Draw(0, true); });
+    ShownCloseImage = now >= 0 ? now : 0;
 }
 
 void TForm3::mousePressEvent(QMouseEvent* event)
 {
-    if (InCloseButton(Platform::PixelAt(this, event))) {
-        ClosePressed = true;
-        DrawCloseButton(1);
-    }
+    // Any mouse button presses it.
+    if (InCloseButton(Platform::PixelAt(this, event)))
+        CloseButton.Press(0);
 }
 
 void TForm3::mouseReleaseEvent(QMouseEvent* event)
 {
-    DrawCloseButton(0);
-    if (ClosePressed) {
-        ClosePressed = false;
-        if (InCloseButton(Platform::PixelAt(this, event)))
-            hide();
-    }
+    if (CloseButton.Release(InCloseButton(Platform::PixelAt(this, event))) == 0)
+        hide();
 }

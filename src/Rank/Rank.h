@@ -3,6 +3,8 @@
 // The ranking window: the ten best times, and after a finished game that
 // entered them, a name edit on the new row. It draws its own close button.
 
+#include "Main/DrawnButton.h"
+#include "Main/RankTable.h"
 // Qt
 #include <QWidget>
 // std
@@ -23,18 +25,22 @@ public:
     void ShowRanking(int32_t Row);
 
     // The close button's square and the area that counts as a hit on it.
-    static constexpr int CloseX = 450, CloseY = 8, CloseSize = 33, CloseHit = 34;
+    // The hit area reaches one pixel past the image, right and down.
+    static constexpr int CloseX = 450, CloseY = 8, CloseHit = ButtonImageSize + 1;
 
     QLabel* Label17 = nullptr;
     QLabel *LTime0 = nullptr, *LName0 = nullptr, *LDate0 = nullptr;
     // Rows 1 to 10 at index 1 to 10; index 0 unused.
-    std::array<QLabel*, 11> LNOs{};
-    std::array<QLabel*, 11> LTimes{}, LNames{}, LDates{};
+    std::array<QLabel*, RankRows + 1> LNOs{};
+    std::array<QLabel*, RankRows + 1> LTimes{}, LNames{}, LDates{};
     // The name edit; made by the first ShowRanking.
     QLineEdit* Edit = nullptr;
 
     int32_t EditRow = 0;
-    bool ClosePressed = false;
+    // The close button: button 0 of the caption images, the exit button's.
+    TDrawnButtons CloseButton;
+    // Whether the close button is held down.
+    const bool& ClosePressed = CloseButton.Holding;
     // The image (0 normal, 1 pressed) last drawn on the close button.
     int ShownCloseImage = 0;
 
@@ -50,10 +56,6 @@ private:
     void FormCreate();
     void FormHide();
     static bool InCloseButton(QPoint p);
-    // Shows image `index` of the caption images on the close button at once.
-    void DrawCloseButton(int index);
-
-    int ImmediateImage = -1;
 };
 
 extern TForm3* Form3;

@@ -3,6 +3,7 @@
 
 #include "Main/Look.h"
 #include "Main/Main.h"
+#include "Platform/Desktop.h"
 #include "Platform/Platform.h"
 // Qt
 #include <QLabel>
@@ -14,8 +15,9 @@
 TForm2* Form2 = nullptr;
 
 namespace {
-constexpr int BarMax = 2000;
-}
+// Full at the start of the pause, empty at its end.
+constexpr int BarMax = Turn::PenaltyPauseMs;
+} // namespace
 
 TForm2::TForm2(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+// The main window's ranking: where the file lives, showing it, and the
+// update at the end of a finished game.
+#include "Main/Main.h"
+
+#include "Platform/Clock.h"
+#include "Platform/CodePage.h"
+#include "Platform/Platform.h"
+#include "Rank/Rank.h"
+// Qt
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+QString TForm1::RankPath() const
+{
+    // A game folder of its own keeps the ranking beside the executable, and
+    // so does one whose ranking is already there. Under a system install
+    // that folder cannot be written, and each player keeps a ranking in
+    // their own data folder.
+    const QString beside = AppDir + RankFileName;
+    if (QFileInfo(AppDir).isWritable() || QFileInfo::exists(beside))
+        return beside;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return QDir::toNativeSeparators(data + QLatin1Char('/') + RankFileName);
+}
+
+void TForm1::ReadRanking(TRankAccess access)
+{
+    LoadRankingOrEmpty(RankPath(), Ranking, access);
+}
+
+void TForm1::EnterRanking()
+{
+    // Read for writing: a ranking that cannot be saved is reported now,
+    // before the player is asked for a name.
+    ReadRanking(TRankAccess::ReadWrite);
+    int32_t r = FindRankRow(Ranking, ElapsedMs);
+    if (r == RankMissed)
+        r = 0;
+    if (r > 0)
+        InsertRankRow(Ranking, r,
+                      {ElapsedMs, QByteArray(), Platform::ToCodePage(Platform::LocalDateText())});
+    Form3->ShowRanking(r);
+
+    // The ranking window clears RankWaiting when it hides, after copying the
+    // typed name into row r.
+    RankWaiting = true;
+    Platform::WaitUntil([this] { return !RankWaiting; });
+    if (r == 0)
+        return;
+
+    // Another running copy may have saved meanwhile, or be saving right now:
+    // merge into a fresh read under the file's lock.
+    MergeRankEntry(RankPath(), Ranking, {ElapsedMs, Ranking[r].Name, Ranking[r].Date});
+}
+
+void TForm1::BtnRankClick()
+{
+    // While a finished game waits for its name, the pending entry and the
+    // name being typed stay as they are.
+    if (RankWaiting)
+        return;
+    ReadRanking();
+    Form3->ShowRanking(0);
+}

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// Small files that must survive a crash, a full disk and a second running
+// copy of the game: read whole, saved whole, and locked around an update.
+// Errors are TInOutError.
+
+#include "Platform/InOutError.h"
+// Qt
+#include <QByteArray>
+#include <QString>
+// std
+#include <optional>
+
+namespace Platform {
+
+// How ReadWholeFile opens the file. ReadWrite refuses, before anything is
+// asked of the player, a file that the game may not write.
+enum class TFileAccess { Read, ReadWrite };
+
+// The file's bytes (at most the first 64 MiB; a device is read until it
+// ends), or nothing when there is no such file (or a directory of that name);
+// nothing is created. Throws TInOutError when the file cannot be opened as
+// `access` asks; a symbolic link that leads nowhere counts as no file for
+// Read and as an error for ReadWrite.
+std::optional<QByteArray> ReadWholeFile(const QString& fileName,
+                                        TFileAccess access = TFileAccess::Read);
+
+// Writes `bytes` as the whole file, or throws TInOutError.
+// - A private file (a regular file of ours that nobody else may write, with
+//   no second hard link) is replaced in one step by a new file renamed over
+//   it, with the same group and rights: readers see the old contents or the
+//   new.
+// - Any other file (shared by a group, in a sticky directory, hard-linked,
+//   or in a directory we may not write) is written through in place, so it
+//   keeps its owner, group, rights and links. The room for longer contents
+//   is reserved before a byte of the old ones is overwritten; then the file
+//   is written, cut to length and synced.
+// Either way a full disk or a file-size limit ("ディスクがいっぱいです")
+// leaves the old contents whole (in place, as far as the file system keeps
+// the room it reserved: copy-on-write and network file systems may not). A
+// symbolic link is followed and stays a link; one that leads nowhere is an
+// error and is left as it is. A new file gets the rights 0666 less the
+// umask. A device is written as it stands.
+void SaveWholeFile(const QString& fileName, const QByteArray& bytes);
+
+// An advisory lock on a file, held while it lives, so that two running
+// copies that update the file at the same moment do not both start from the
+// same old contents and save over each other. Waits at most `waitMs` for a
+// copy that holds it, then goes on without it (Held() false, as where the
+// file system keeps no locks): a copy holds the lock for a few milliseconds,
+// so one that holds it longer has hung, and refusing this player's save
+// would be worse than what an unlocked save risks. Only copies that lock
+// wait for each other; reading never locks. With no file yet, the file's
+// directory is locked instead; nothing is created. (POSIX only; on Windows
+// this would be LockFileEx on the file.)
+class TFileLock {
+public:
+    static constexpr int DefaultWaitMs = 3000;
+    explicit TFileLock(const QString& fileName, int waitMs = DefaultWaitMs);
+    ~TFileLock();
+    TFileLock(const TFileLock&) = delete;
+    TFileLock& operator=(const TFileLock&) = delete;
+    bool Held() const { return Fd >= 0; }
+
+private:
+    int Fd = -1;
+};
+
+} // namespace Platform
