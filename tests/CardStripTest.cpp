@@ -2,7 +2,7 @@
 // Decoding the picture strip and refusing files a deal cannot be made from.
 
 #include "Main/CardStrip.h"
-#include "TestSupport.h"
+#include "RulesSupport.h"
 // Qt
 #include <QFile>
 #include <QRegularExpression>

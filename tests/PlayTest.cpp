@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Playing on the real main window: turning, matching, the penalty pause and
-// the clock, with a seeded deal and a clock the test drives.
+// the clock, with a seeded deal and a clock the test drives; the deal the
+// main window makes.
 
 #include "TestSupport.h"
 #include "Main/Random.h"
@@ -17,6 +18,45 @@
 using namespace Test;
 
 namespace {
+
+// The pictures of cards 1 to 45 (index 0 unused) after a deal from `seed`,
+// worked out here from the rules of the deal, not with the game's code.
+std::vector<int32_t> DealByTheRules(uint32_t seed, int32_t pictureCount)
+{
+    const auto random = [&seed](int32_t n) {
+        seed = seed * 134775813u + 1u;
+        return int32_t((uint64_t(seed) * uint64_t(n)) >> 32);
+    };
+    std::vector<int32_t> faces(size_t(pictureCount) + 1, 0);
+    for (int32_t i = 1; i <= pictureCount - 1; ++i)
+        faces[size_t(i)] = i + 1;
+    for (int32_t j = 1; j <= pictureCount - 1; ++j) {
+        const int32_t k = random(pictureCount - 1) + 1;
+        if (k != j)
+            std::swap(faces[size_t(j)], faces[size_t(k)]);
+    }
+    const int32_t r = random(3);
+    if (pictureCount == 23 || r == 1)
+        faces[23] = 1;
+    std::vector<int32_t> cards(46, 0);
+    for (int32_t k = 1; k <= 45; ++k)
+        cards[size_t(k)] = faces[size_t((k - 1) / 2 + 1)];
+    for (int pass = 0; pass < 2; ++pass)
+        for (int32_t i = 1; i <= 45; ++i) {
+            const int32_t j = random(45) + 1;
+            if (j != i)
+                std::swap(cards[size_t(i)], cards[size_t(j)]);
+        }
+    return cards;
+}
+
+std::vector<int32_t> DealtPictures(const TForm1& form)
+{
+    std::vector<int32_t> cards(46, 0);
+    for (int32_t n = 1; n <= 45; ++n)
+        cards[size_t(n)] = form.Cards[n].Picture;
+    return cards;
+}
 
 class Play : public GameTest {};
 
@@ -477,6 +517,31 @@ TEST_F(Play, LoneFaceNeverMatches)
     Click(a);
     EXPECT_EQ(Clock.Sleeps, std::vector<int>{400});
     EXPECT_EQ(Main().PairsFound, 0);
+}
+
+// The main window deals exactly as the rules say, card for card.
+class WindowDeal : public GameTest, public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(WindowDeal, FollowsTheRulesCardForCard)
+{
+    Deal(GetParam());
+    EXPECT_EQ(DealtPictures(Main()), DealByTheRules(GetParam(), 31));
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, WindowDeal, ::testing::Values(0u, 1u, 4242u, 0xFFFFFFFFu));
+
+TEST(Seeding, FirstDealIsSeededFromTheTimeOfDay)
+{
+    TScratchDir dir;
+    WriteStrip(32);
+    TTestClock clock;
+    for (QTime t : {QTime(12, 34, 56, 789), QTime(23, 59, 59, 999), QTime(12, 34, 56, 789)}) {
+        clock.UtcTime = t;
+        const TWindows w;
+        const auto seed =
+            uint32_t(((t.hour() * 60 + t.minute()) * 60 + t.second()) * 1000 + t.msec());
+        EXPECT_EQ(DealtPictures(*w.Main), DealByTheRules(seed, 31)) << t.toString().toStdString();
+    }
 }
 
 } // namespace

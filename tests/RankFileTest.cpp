@@ -2,6 +2,7 @@
 // The ranking file "Rank.Dat" and the ranking table.
 
 #include "Main/RankFile.h"
+#include "Platform/CodePage.h"
 #include "TestSupport.h"
 // Qt
 #include <QDir>
@@ -320,19 +321,6 @@ TEST(RankFile, HugeLengthReadsWhatIsThereThenFailsAtEndOfFile)
     EXPECT_EQ(table[1].Date, OldTable()[1].Date);
 }
 
-TEST(RankFile, EndOfFileReachesTheErrorBox)
-{
-    ::Test::TScratchDir dir;
-    WriteFile(RankFileName, Mark + Hex("01 00"));
-    ::Test::TMessageRecorder recorder;
-    TRanking table;
-    Platform::Guarded([&] { LoadRanking(RankFileName, table); });
-    ASSERT_EQ(recorder.Messages.size(), 1u);
-    EXPECT_EQ(recorder.Messages[0].Caption, QStringLiteral("ぬぺぬぺ衰弱"));
-    EXPECT_EQ(recorder.Messages[0].Text, QString::fromUtf8(EndOfFileText));
-    EXPECT_EQ(recorder.Messages[0].Icon, Platform::TMsgIcon::Error);
-}
-
 // ---- saving ------------------------------------------------------------------------
 
 TEST(RankFile, SaveReplacesTheFileInOneStep)
@@ -624,22 +612,6 @@ TEST(RankFile, FullDiskReportsDiskFull)
     EXPECT_TRUE(S_ISCHR(st.st_mode));
 }
 
-TEST(RankFile, SaveErrorsReachTheErrorBox)
-{
-    ::Test::TScratchDir dir;
-    ASSERT_TRUE(QDir().mkdir(RankFileName));
-    ::Test::TMessageRecorder recorder;
-    Platform::Guarded([] { SaveRanking(QStringLiteral("/dev/full"), TRanking{}); });
-    Platform::Guarded([] { SaveRanking(RankFileName, TRanking{}); });
-    ASSERT_EQ(recorder.Messages.size(), 2u);
-    for (const auto& message : recorder.Messages) {
-        EXPECT_EQ(message.Caption, QStringLiteral("ぬぺぬぺ衰弱"));
-        EXPECT_EQ(message.Icon, Platform::TMsgIcon::Error);
-    }
-    EXPECT_EQ(recorder.Messages[0].Text, QStringLiteral("ディスクがいっぱいです"));
-    EXPECT_EQ(recorder.Messages[1].Text, QStringLiteral("ファイルへのアクセスが拒否されました"));
-}
-
 TEST(RankFile, OtherErrorsNameTheirErrorNumber)
 {
     ::Test::TScratchDir dir;
@@ -853,77 +825,3 @@ TEST_P(TwoCopies, MergingTogetherKeepsBothResults)
 INSTANTIATE_TEST_SUITE_P(RankFile, TwoCopies, ::testing::Values("NoFile", "Private", "HardLinked"));
 
 // ---- the ranking table ------------------------------------------------------------
-
-namespace {
-TRanking WithTimes(std::initializer_list<int32_t> times)
-{
-    TRanking table;
-    int32_t i = 1;
-    for (int32_t t : times)
-        table[i++].Time = t;
-    return table;
-}
-} // namespace
-
-TEST(RankTable, NewTimeFindsItsRow)
-{
-    const TRanking full = WithTimes({10, 20, 20, 30, 40, 50, 60, 70, 80, 90});
-    EXPECT_EQ(FindRankRow(TRanking{}, 12345), 1);
-    EXPECT_EQ(FindRankRow(full, 5), 1);
-    EXPECT_EQ(FindRankRow(full, 15), 2);
-    EXPECT_EQ(FindRankRow(full, 20), 4); // ties go behind the earlier results
-    EXPECT_EQ(FindRankRow(full, 89), 10);
-    EXPECT_EQ(FindRankRow(full, 90), 11);
-    EXPECT_EQ(FindRankRow(full, 1000), 11);
-}
-
-TEST(RankTable, SearchStopsAtTheFirstEmptyRow)
-{
-    // Rows after an empty row are never looked at, even a slower one.
-    const TRanking gap = WithTimes({10, 20, 0, 500, 600});
-    EXPECT_EQ(FindRankRow(gap, 100), 3);
-    EXPECT_EQ(FindRankRow(gap, 15), 2);
-    const TRanking nine = WithTimes({1, 2, 3, 4, 5, 6, 7, 8, 9});
-    EXPECT_EQ(FindRankRow(nine, 1000), 10);
-}
-
-TEST(RankTable, TimesCompareAsSignedNumbers)
-{
-    // A negative time from a damaged file counts as faster than any result.
-    const TRanking table = WithTimes({-1, 50});
-    EXPECT_EQ(FindRankRow(table, 30), 2);
-    EXPECT_EQ(FindRankRow(table, -5), 1);
-}
-
-TEST(RankTable, InsertShiftsTheRowsBelowDown)
-{
-    TRanking table;
-    for (int32_t i = 1; i <= RankRows; ++i)
-        table[i] = {i * 10, "n" + QByteArray::number(i), "d" + QByteArray::number(i)};
-    const TRanking before = table;
-    const TRankEntry entry{35, "new", "today"};
-
-    TRanking at4 = before;
-    InsertRankRow(at4, 4, entry);
-    for (int32_t i = 1; i <= 3; ++i)
-        EXPECT_EQ(at4[i], before[i]) << i;
-    EXPECT_EQ(at4[4], entry);
-    for (int32_t i = 5; i <= RankRows; ++i)
-        EXPECT_EQ(at4[i], before[i - 1]) << i; // the old row 10 is gone
-
-    TRanking at1 = before;
-    InsertRankRow(at1, 1, entry);
-    EXPECT_EQ(at1[1], entry);
-    for (int32_t i = 2; i <= RankRows; ++i)
-        EXPECT_EQ(at1[i], before[i - 1]) << i;
-
-    TRanking at10 = before;
-    InsertRankRow(at10, 10, entry);
-    for (int32_t i = 1; i <= 9; ++i)
-        EXPECT_EQ(at10[i], before[i]) << i;
-    EXPECT_EQ(at10[10], entry);
-
-    TRanking at11 = before;
-    InsertRankRow(at11, 11, entry);
-    EXPECT_EQ(at11, before);
-}

@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Helpers shared by the tests: scratch directories, made-up picture strips,
-// a clock the tests drive, and a recorder for message boxes.
+// Helpers shared by the tests of the windows: the game's windows on a known
+// deal, a recorder for message boxes, typing and paint counting.
 
+#include "RulesSupport.h"
 #include "Main/CaptionStrip.h"
 #include "Main/Main.h"
 #include "Main/Random.h"
-#include "Platform/Clock.h"
 #include "Platform/CodePage.h"
-#include "Platform/Desktop.h"
 #include "Platform/Platform.h"
-#include "Main/RankFormat.h"
 #include "Rank/Rank.h"
 #include "StopForm/StopForm.h"
 // Qt
@@ -18,11 +16,6 @@
 #include <QPoint>
 #include <QTest>
 #include <QTimer>
-#include <QColor>
-#include <QImage>
-#include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
 // gtest
 #include <gtest/gtest.h>
 // std
@@ -31,39 +24,6 @@
 #include <vector>
 
 namespace Test {
-
-// A scratch directory that is the current directory while the object lives.
-class TScratchDir {
-public:
-    TScratchDir();
-    ~TScratchDir();
-    QString Path(const QString& name) const;
-
-private:
-    QTemporaryDir Dir;
-    QString OldDir;
-};
-
-// The colour that a made-up strip gives picture i.
-QColor PictureColour(int i);
-// A strip of `pictures` cells of 100 x 80 (plus extra columns / rows), each
-// filled with PictureColour(i).
-QImage MakeStrip(int pictures, int extraWidth = 0, int height = 80);
-
-struct TJpegOptions {
-    int Quality = 95;
-    bool Progressive = false;
-    bool Greyscale = false;
-    // Four inks, stored inverted under an Adobe mark as Adobe's applications
-    // write them; as YCCK, or as plain values without the mark.
-    enum TCmyk { NoCmyk, AdobeCmyk, AdobeYcck, PlainCmyk } Cmyk = NoCmyk;
-    bool TwoChannels = false; // a colour space without a name
-    int RestartRows = 0;      // a restart marker after every this many MCU rows
-};
-// Writes `image` as a JPEG file with libjpeg.
-void WriteJpeg(const QString& path, const QImage& image, const TJpegOptions& options = {});
-// Writes Img.Dat with `pictures` pictures into the current directory.
-void WriteStrip(int pictures, int extraWidth = 0, int height = 80);
 
 // Collects message boxes instead of showing them.
 class TMessageRecorder {
@@ -75,24 +35,6 @@ public:
     TMessageRecorder();
     ~TMessageRecorder();
     std::vector<TMessage> Messages;
-};
-
-// A tick count that moves only when told to, or when the game sleeps. It
-// wraps as the system's 32-bit millisecond counter does.
-class TTestClock : public Platform::TClock {
-public:
-    TTestClock();
-    ~TTestClock() override;
-    int32_t Tick() override { return Now; }
-    void Sleep(int ms) override;
-    void Advance(int ms) { Now = Platform::TickAdd(Now, ms); }
-    QTime UtcTimeOfDay() override { return UtcTime; }
-
-    int32_t Now = 100000;
-    QTime UtcTime{9, 30};
-    std::vector<int> Sleeps;
-    // Runs inside every sleep, after the clock has moved on.
-    std::function<void(int)> OnSleep;
 };
 
 // Types `text` into `widget` one character at a time, any script.
@@ -109,23 +51,6 @@ public:
     }
     int Count = 0;
 };
-
-// Whether two colours are within `tolerance` per component (JPEG is lossy).
-bool Near(QColor a, QColor b, int tolerance = 12);
-
-// Someone other than root, with the groups they belong to.
-struct TUser {
-    uid_t Uid = 65534; // nobody
-    gid_t Gid = 65534;
-    std::vector<gid_t> Groups;
-};
-// Runs `check` where file rights apply: directly for an ordinary user, and
-// for root in a child process that has become `user`. Returns what `check`
-// returned (128 + the signal that killed it), or -1 when rights cannot be
-// made to apply.
-int AsUser(const TUser& user, const std::function<int()>& check);
-// The same as the user "nobody".
-int AsOrdinaryUser(const std::function<int()>& check);
 
 } // namespace Test
 

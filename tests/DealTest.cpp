@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The generator, the deal and the board geometry.
+// The deal and the board geometry.
 
 #include "Main/Deal.h"
 #include "Main/Random.h"
-#include "TestSupport.h"
 // gtest
 #include <gtest/gtest.h>
 // std
 #include <map>
 #include <set>
-
-using namespace Test;
 
 namespace {
 
@@ -28,45 +25,6 @@ TDeal MakeDeal(uint32_t seed, int32_t pictureCount)
     return deal;
 }
 
-// The pictures of cards 1 to 45 (index 0 unused) after a deal from `seed`,
-// worked out here from the rules of the deal, not with the game's code.
-std::vector<int32_t> DealByTheRules(uint32_t seed, int32_t pictureCount)
-{
-    const auto random = [&seed](int32_t n) {
-        seed = seed * 134775813u + 1u;
-        return int32_t((uint64_t(seed) * uint64_t(n)) >> 32);
-    };
-    std::vector<int32_t> faces(size_t(pictureCount) + 1, 0);
-    for (int32_t i = 1; i <= pictureCount - 1; ++i)
-        faces[size_t(i)] = i + 1;
-    for (int32_t j = 1; j <= pictureCount - 1; ++j) {
-        const int32_t k = random(pictureCount - 1) + 1;
-        if (k != j)
-            std::swap(faces[size_t(j)], faces[size_t(k)]);
-    }
-    const int32_t r = random(3);
-    if (pictureCount == 23 || r == 1)
-        faces[23] = 1;
-    std::vector<int32_t> cards(46, 0);
-    for (int32_t k = 1; k <= 45; ++k)
-        cards[size_t(k)] = faces[size_t((k - 1) / 2 + 1)];
-    for (int pass = 0; pass < 2; ++pass)
-        for (int32_t i = 1; i <= 45; ++i) {
-            const int32_t j = random(45) + 1;
-            if (j != i)
-                std::swap(cards[size_t(i)], cards[size_t(j)]);
-        }
-    return cards;
-}
-
-std::vector<int32_t> DealtPictures(const TForm1& form)
-{
-    std::vector<int32_t> cards(46, 0);
-    for (int32_t n = 1; n <= 45; ++n)
-        cards[size_t(n)] = form.Cards[n].Picture;
-    return cards;
-}
-
 // Pictures on the board and how often each lies there.
 std::map<int32_t, int> Census(const TDeal& deal)
 {
@@ -77,44 +35,6 @@ std::map<int32_t, int> Census(const TDeal& deal)
 }
 
 } // namespace
-
-TEST(Random, FollowsTheLinearCongruentialFormula)
-{
-    // Computed here independently: seed' = seed * 134775813 + 1 mod 2^32,
-    // result = (seed' * n) >> 32.
-    uint64_t seed = 12345;
-    TRandom random(12345);
-    for (int32_t n : {1, 2, 3, 22, 45, 100, 1000, 65536, 2147483647}) {
-        seed = (seed * 134775813ull + 1ull) & 0xFFFFFFFFull;
-        const auto expected = static_cast<int32_t>((seed * static_cast<uint64_t>(n)) >> 32);
-        EXPECT_EQ(random.Random(n), expected) << "n=" << n;
-        EXPECT_EQ(random.Seed, static_cast<uint32_t>(seed));
-    }
-}
-
-TEST(Random, KnownValuesForSeedZero)
-{
-    // Written out by hand: 0 -> 1 -> 134775814 -> ...
-    TRandom random(0);
-    EXPECT_EQ(random.Random(100), 0); // (1 * 100) >> 32
-    EXPECT_EQ(random.Seed, 1u);
-    EXPECT_EQ(random.Random(1 << 30), 33693953); // 134775814 * 2^30 >> 32
-    EXPECT_EQ(random.Seed, 134775814u);
-}
-
-TEST(Random, StaysWithinRangeAndIsRoughlyUniform)
-{
-    TRandom random(42);
-    std::array<int, 45> hits{};
-    for (int i = 0; i < 45000; ++i) {
-        const int32_t v = random.Random(45);
-        ASSERT_GE(v, 0);
-        ASSERT_LT(v, 45);
-        ++hits[static_cast<size_t>(v)];
-    }
-    for (int h : hits)
-        EXPECT_NEAR(h, 1000, 150);
-}
 
 TEST(Deal, TwentyFourPicturesAlwaysGivePenaltyAndAllFacesAsPairs)
 {
@@ -248,30 +168,5 @@ TEST(Board, CellAtRefusesGapsAndMargins)
             EXPECT_EQ(cell->Col, c.col) << c.x << "," << c.y;
             EXPECT_EQ(cell->Row, c.row) << c.x << "," << c.y;
         }
-    }
-}
-
-// The main window deals exactly as the rules say, card for card.
-class WindowDeal : public GameTest, public ::testing::WithParamInterface<uint32_t> {};
-
-TEST_P(WindowDeal, FollowsTheRulesCardForCard)
-{
-    Deal(GetParam());
-    EXPECT_EQ(DealtPictures(Main()), DealByTheRules(GetParam(), 31));
-}
-
-INSTANTIATE_TEST_SUITE_P(Seeds, WindowDeal, ::testing::Values(0u, 1u, 4242u, 0xFFFFFFFFu));
-
-TEST(Seeding, FirstDealIsSeededFromTheTimeOfDay)
-{
-    TScratchDir dir;
-    WriteStrip(32);
-    TTestClock clock;
-    for (QTime t : {QTime(12, 34, 56, 789), QTime(23, 59, 59, 999), QTime(12, 34, 56, 789)}) {
-        clock.UtcTime = t;
-        const TWindows w;
-        const auto seed =
-            uint32_t(((t.hour() * 60 + t.minute()) * 60 + t.second()) * 1000 + t.msec());
-        EXPECT_EQ(DealtPictures(*w.Main), DealByTheRules(seed, 31)) << t.toString().toStdString();
     }
 }

@@ -4,7 +4,8 @@
 // reading the file integer by integer would.
 
 #include "Main/RankFile.h"
-#include "TestSupport.h"
+#include "Main/RankFormat.h"
+#include "RulesSupport.h"
 // Qt
 #include <QElapsedTimer>
 #include <QFile>
