@@ -54,6 +54,7 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
+    // ---- the game (Turn.cpp) ----
     // Deals a new game and resets the turn and the clock; does not draw.
     void NewGame();
     // Permutes the card records and lays them onto the grid.
@@ -64,26 +65,33 @@ public:
     void OpenCard(int32_t Col, int32_t Row);
     // Called on every match, before the pair is counted.
     void PairMatched(int32_t First, int32_t Second);
+    // Board mouse press, in board image pixels.
+    void ImgAreaMouseDown(Qt::MouseButton Button, int X, int Y);
+    // The clock's tick: the time, and the penalty bar while it shows.
+    void Timer1Timer();
+    void BtnReStartClick();
+
+    // ---- the ranking (RankUpdate.cpp) ----
     // The ranking update at the end of a game: places ElapsedMs in the top
     // ten, lets the player name it in the ranking window, then saves it.
     void EnterRanking();
-    // Sizes the window and the board to the last card, within `screen`.
-    void FitWindow(QSize screen);
     // Where "Rank.Dat" is read and saved: beside the executable, or in the
     // player's data folder when the executable's folder cannot be written.
     QString RankPath() const;
-
-    // Caption commands.
-    void BtnExitClick();
-    void BtnReStartClick();
     void BtnRankClick();
-    void BtnMinClick();
+
+    // ---- the window (Main.cpp) ----
+    // Sizes the window and the board to the last card, within `screen`.
+    void FitWindow(QSize screen);
+    void BtnExitClick();
     // Runs when the minimised application is restored.
     void ApplicationRestore();
     // The LED sign's next line is about to enter: gives it its colour.
     void LightStr1LineNext(TLightStr* Sender, int32_t Index);
 
-    // The caption strip. Sender is the main window itself (its client area),
+    // ---- the caption strip (CaptionStrip.cpp) ----
+    void BtnMinClick();
+    // Sender is the main window itself (its client area),
     // the clock label or the LED sign; X and Y are in the sender's client
     // coordinates. Only the main window itself can hit a caption button.
     void ImgTopMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
@@ -95,10 +103,6 @@ public:
     void DrawCaptionButton(int32_t i, bool Normal);
     // The paint handler of the client area: the four buttons, normal.
     void FormPaint();
-
-    // Board mouse press, in board image pixels.
-    void ImgAreaMouseDown(Qt::MouseButton Button, int X, int Y);
-    void Timer1Timer();
 
     // Controls. The client area lies inside a 2-pixel frame; every other
     // control is its child, placed in client coordinates.
