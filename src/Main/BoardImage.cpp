@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "Main/BoardImage.h"
 
-#include "Main/Look.h"
 #include "Platform/Platform.h"
 // Qt
 #include <QMouseEvent>
