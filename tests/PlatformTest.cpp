@@ -140,6 +140,27 @@ TEST(RankFile, SaveErrorsReachTheErrorBox)
     EXPECT_EQ(recorder.Messages[1].Text, QStringLiteral("ファイルへのアクセスが拒否されました"));
 }
 
+TEST(RankFile, SaveFailingHalfwayReachesTheErrorBox)
+{
+    ::Test::TScratchDir dir;
+    // Long names make the table far bigger than the file-size limit, so the
+    // first write comes back short and the next one fails.
+    TRanking table;
+    for (int32_t i = 1; i <= RankRows; ++i)
+        table[i] = {i * 1000, QByteArray(2000, char(0x82)), "2024/01/01"};
+    TMessageRecorder recorder;
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit limit = old;
+    limit.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    Platform::Guarded([&] { SaveRanking(RankFileName, table); });
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ASSERT_EQ(recorder.Messages.size(), 1u);
+    EXPECT_EQ(recorder.Messages[0].Text, QStringLiteral("ディスクがいっぱいです"));
+    EXPECT_EQ(recorder.Messages[0].Icon, Platform::TMsgIcon::Error);
+}
+
 TEST(Platform, ExeDirEndsInExactlyOneSeparator)
 {
     TScratchDir elsewhere; // the current directory is not the executable's

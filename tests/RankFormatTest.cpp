@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
-// Damaged and hostile ranking files: whatever the bytes, a load ends in true,
+// The bytes of the ranking file: hand-written files and tables case by case,
+// and damaged and hostile files: whatever the bytes, a load ends in true,
 // false or the end-of-file error, quickly, and leaves the table exactly as
 // reading the file integer by integer would.
 
 #include "Main/RankFile.h"
 #include "Main/RankFormat.h"
+#include "Platform/CodePage.h"
 #include "RulesSupport.h"
 // Qt
 #include <QElapsedTimer>
@@ -305,3 +307,170 @@ TEST(RankFuzz, MegabyteOfGarbageLoadsWellUnderATenthOfASecond)
     EXPECT_EQ(table[1].Name.size(), length);
     EXPECT_EQ(table[1].Date, QByteArray());
 }
+
+// ---- the bytes of the file, case by case -----------------------------------------
+
+namespace {
+
+// Bytes written out as hex pairs; spaces are only for reading.
+QByteArray Hex(const char* text)
+{
+    return QByteArray::fromHex(QByteArray(text));
+}
+
+const QByteArray Mark = Hex("F2 03 00 00");
+// Row {83456, "AB", "2001/05/23"}, integer by integer.
+const QByteArray RowAB = Hex("00 46 01 00  02 00 00 00  41 00 00 00  42 00 00 00"
+                             "0A 00 00 00"
+                             "32 00 00 00  30 00 00 00  30 00 00 00  31 00 00 00"
+                             "2F 00 00 00  30 00 00 00  35 00 00 00  2F 00 00 00"
+                             "32 00 00 00  33 00 00 00");
+const QByteArray RowQ = Hex("07 00 00 00  01 00 00 00  51 00 00 00  00 00 00 00");
+const QByteArray RowDoubleByte = Hex("88 13 00 00  04 00 00 00  82 00 00 00  CA 00 00 00"
+                                     "82 00 00 00  D8 00 00 00  02 00 00 00  82 00 00 00"
+                                     "CA 00 00 00");
+
+// Bytes read into StartTable(): the outcome, and the rows the bytes gave. A
+// whole table read empties the rows it does not list; otherwise they keep
+// what StartTable() had.
+struct TParseCase {
+    const char* Name;
+    QByteArray Bytes;
+    TOutcome Outcome;
+    std::vector<std::pair<int32_t, TRankEntry>> Rows;
+};
+
+void PrintTo(const TParseCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class ParseBytes : public ::testing::TestWithParam<TParseCase> {};
+
+TEST_P(ParseBytes, GiveTheTableTheyHold)
+{
+    const TParseCase& c = GetParam();
+    TRanking table = StartTable();
+    TOutcome outcome = TOutcome::Loaded;
+    try {
+        outcome = ParseRanking(c.Bytes, table) ? TOutcome::Loaded : TOutcome::NotARanking;
+    } catch (const TInOutError& e) {
+        outcome = TOutcome::EndOfFile;
+        EXPECT_STREQ(e.what(), EndOfFileText);
+        EXPECT_EQ(e.Code, TInOutError::EndOfFile);
+    }
+    EXPECT_EQ(int(outcome), int(c.Outcome));
+    TRanking expected = c.Outcome == TOutcome::Loaded ? TRanking{} : StartTable();
+    for (const auto& [row, entry] : c.Rows)
+        expected[row] = entry;
+    EXPECT_EQ(table, expected);
+    // Room is made only for bytes the file holds, whatever a length says.
+    for (int32_t i = 1; i <= RankRows; ++i)
+        EXPECT_LT(table[i].Name.capacity(), 1024) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RankFormat, ParseBytes,
+    ::testing::Values(
+        // Row 2 with a one-byte name, row 10 with a date only, the rest empty.
+        TParseCase{
+            "EveryRowOfAHandWrittenFile",
+            Mark + RowAB + Hex("FF FF FF 7F  01 00 00 00  7A 00 00 00  00 00 00 00") +
+                EmptyRows(7) + Hex("01 00 00 00  00 00 00 00  01 00 00 00  39 00 00 00"),
+            TOutcome::Loaded,
+            {{1, {83456, "AB", "2001/05/23"}}, {2, {2147483647, "z", ""}}, {10, {1, "", "9"}}}},
+        TParseCase{"BytesAfterRowTenAreIgnored",
+                   Mark + RowQ + EmptyRows(9) + Hex("F2 03 00 00  DE AD BE EF  01"),
+                   TOutcome::Loaded,
+                   {{1, {7, "Q", ""}}}},
+        // Row 1: name length 0, date length -3; row 2 is read from the
+        // integers right after them. Row 3: name length -2147483648.
+        TParseCase{"LengthOfZeroOrLessReadsNoIntegers",
+                   Mark + Hex("05 00 00 00  00 00 00 00  FD FF FF FF") +
+                       Hex("09 00 00 00  01 00 00 00  58 00 00 00"
+                           "02 00 00 00  59 00 00 00  5A 00 00 00") +
+                       Hex("0B 00 00 00  00 00 00 80  00 00 00 00") + EmptyRows(7),
+                   TOutcome::Loaded,
+                   {{1, {5, "", ""}}, {2, {9, "X", "YZ"}}, {3, {11, "", ""}}}},
+        TParseCase{"CharacterIntegerKeepsOnlyItsLowEightBits",
+                   Mark +
+                       Hex("01 00 00 00  03 00 00 00"
+                           "41 01 00 00  82 FF FF FF  FF FF FF FF"
+                           "01 00 00 00  30 00 00 7F") +
+                       EmptyRows(9),
+                   TOutcome::Loaded,
+                   {{1, {1, "\x41\x82\xff", "0"}}}},
+        // 1011, and 1010 with a high byte set: the mark is a whole integer.
+        TParseCase{"Mark1011", Hex("F3 03 00 00") + EmptyRows(10), TOutcome::NotARanking, {}},
+        TParseCase{
+            "MarkWithAHighByte", Hex("F2 03 00 01") + EmptyRows(10), TOutcome::NotARanking, {}},
+        TParseCase{"MarkOnly", Mark, TOutcome::EndOfFile, {}},
+        TParseCase{"NoBytes", {}, TOutcome::EndOfFile, {}},
+        TParseCase{"OneByteOfTheMark", Hex("F2"), TOutcome::EndOfFile, {}},
+        TParseCase{"ThreeBytesOfTheMark", Hex("F2 03 00"), TOutcome::EndOfFile, {}},
+        // Row 2 has its time, a name of 3 of which 1 byte is there, and then
+        // half an integer: its date is not reached.
+        TParseCase{"CutInsideAnInteger",
+                   Mark + Hex("64 00 00 00  01 00 00 00  41 00 00 00  01 00 00 00  42 00 00 00") +
+                       Hex("C8 00 00 00  03 00 00 00  43 00 00 00  44 00"),
+                   TOutcome::EndOfFile,
+                   {{1, {100, "A", "B"}}, {2, {200, "C", "then"}}}},
+        TParseCase{"CutBetweenRows",
+                   Mark + Hex("01 00 00 00  00 00 00 00  00 00 00 00") +
+                       Hex("02 00 00 00  01 00 00 00  4E 00 00 00  00 00 00 00") +
+                       Hex("03 00 00 00  00 00 00 00  00 00 00 00"),
+                   TOutcome::EndOfFile,
+                   {{1, {1, "", ""}}, {2, {2, "N", ""}}, {3, {3, "", ""}}}},
+        // A name of 2^31 - 1 bytes in a file that holds two of them.
+        TParseCase{"HugeLengthReadsWhatIsThere",
+                   Mark + Hex("01 00 00 00  FF FF FF 7F  61 00 00 00  62 00 00 00"),
+                   TOutcome::EndOfFile,
+                   {{1, {1, "ab", "then"}}}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// A table with row 1 filled, its bytes, and the name as the player sees it.
+struct TEncodeCase {
+    const char* Name;
+    TRankEntry Row1;
+    QByteArray Bytes;
+};
+
+void PrintTo(const TEncodeCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class EncodeTable : public ::testing::TestWithParam<TEncodeCase> {};
+
+TEST_P(EncodeTable, GivesTheBytesByteForByteAndReadsBack)
+{
+    const TEncodeCase& c = GetParam();
+    TRanking table;
+    table[1] = c.Row1;
+    EXPECT_EQ(EncodeRanking(table), c.Bytes);
+    TRanking loaded = StartTable();
+    ASSERT_TRUE(ParseRanking(c.Bytes, loaded));
+    EXPECT_EQ(loaded, table);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RankFormat, EncodeTable,
+    ::testing::Values(TEncodeCase{"ARow", {83456, "AB", "2001/05/23"}, Mark + RowAB + EmptyRows(9)},
+                      // 124 bytes: the mark and 30 zero integers.
+                      TEncodeCase{"EmptyTable", {}, Hex("F2 03 00 00") + QByteArray(120, '\0')},
+                      // Each byte is one integer from 0 to 255, never a
+                      // sign-extended char: ぬぺ, ぬ.
+                      TEncodeCase{"DoubleByteNames",
+                                  {5000, "\x82\xca\x82\xd8", "\x82\xca"},
+                                  Mark + RowDoubleByte + EmptyRows(9)},
+                      // Whatever followed row 10 in the file read is gone.
+                      TEncodeCase{
+                          "AfterBytesPastRowTen", {7, "Q", ""}, Mark + RowQ + EmptyRows(9)}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(RankFormat, DoubleByteNameIsShownAsTyped)
+{
+    EXPECT_EQ(Platform::FromCodePage("\x82\xca\x82\xd8"), QStringLiteral("ぬぺ"));
+}
+
+} // namespace
