@@ -96,19 +96,8 @@ TEST(CardStrip, RefusesFilesThatAreNoUsableStrip)
     };
     const QImage good = MakeStrip(24);
     const TCase cases[] = {
-        {"empty",
-         [](const QString& p) {
-             QFile f(p);
-             f.open(QIODevice::WriteOnly);
-         },
-         "解読"},
-        {"text",
-         [](const QString& p) {
-             QFile f(p);
-             f.open(QIODevice::WriteOnly);
-             f.write("This is no picture at all.\n");
-         },
-         "解読"},
+        {"empty", [](const QString& p) { WriteBytes(p, {}); }, "解読"},
+        {"text", [](const QString& p) { WriteBytes(p, "This is no picture at all.\n"); }, "解読"},
         {"png", [&](const QString& p) { good.save(p, "PNG"); }, "解読"},
         {"truncated",
          [&](const QString& p) {

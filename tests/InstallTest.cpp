@@ -36,9 +36,7 @@ TEST_P(ExitStatus, TellsALauncherHowTheRunEnded)
     if (std::string(c.Picture) == "strip") {
         WriteStrip(24);
     } else if (std::string(c.Picture) == "junk") {
-        QFile f(QStringLiteral("Img.Dat"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("not a picture");
+        WriteBytes(QStringLiteral("Img.Dat"), "not a picture");
     }
     QProcess game;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

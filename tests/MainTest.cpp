@@ -160,9 +160,7 @@ TEST_P(BadPictureFile, GivesOneMessageAndNoDeal)
     const std::string name = GetParam();
     TScratchDir dir;
     if (name == "NotJpeg") {
-        QFile f(QStringLiteral("Img.Dat"));
-        f.open(QIODevice::WriteOnly);
-        f.write("GIF89a nonsense");
+        WriteBytes(QStringLiteral("Img.Dat"), "GIF89a nonsense");
     } else if (name == "Narrow") {
         WriteStrip(23, 99);
     } else if (name == "Low") {

@@ -111,10 +111,7 @@ TEST(Platform, WaitUntilSleepsUntilItsConditionHolds)
 TEST(RankFile, EndOfFileReachesTheErrorBox)
 {
     ::Test::TScratchDir dir;
-    QFile file(RankFileName);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("\xF2\x03\x00\x00\x01\x00", 6)); // the mark, then half a time
-    file.close();
+    WriteBytes(RankFileName, Hex("F2 03 00 00  01 00")); // the mark, then half a time
     ::Test::TMessageRecorder recorder;
     TRanking table;
     Platform::Guarded([&] { LoadRanking(RankFileName, table); });

@@ -23,40 +23,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Test;
+
 namespace {
 
 const char* const EndOfFileText = "ファイルの末尾以降を読み込みました";
 const char* const AccessRefusedText = "ファイルへのアクセスが拒否されました";
 const char* const DiskFullText = "ディスクがいっぱいです";
 
-// Bytes written out as hex pairs; spaces are only for reading.
-QByteArray Hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text));
-}
-
-// `count` empty rows with empty texts: three zero integers each.
-QByteArray EmptyRows(int count)
-{
-    return QByteArray(12 * count, '\0');
-}
-
 const QByteArray Mark = Hex("F2 03 00 00");
-
-void WriteFile(const QString& name, const QByteArray& bytes)
-{
-    QFile file(name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadFile(const QString& name)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
 
 // A table with something in every row, to see which rows a load changes.
 TRanking OldTable()
@@ -92,20 +67,20 @@ QStringList DirEntries()
 
 TEST(RankFile, MissingFileLoadsNothingAndIsNotCreated)
 {
-    ::Test::TScratchDir dir;
+    TScratchDir dir;
     TRanking table = OldTable();
     EXPECT_FALSE(LoadRanking(RankFileName, table));
     EXPECT_EQ(table, OldTable());
     EXPECT_TRUE(DirEntries().isEmpty()) << DirEntries().join(' ').toStdString();
     // Nor through a path that has a file where a directory should be.
-    WriteFile(QStringLiteral("plain"), "x");
+    WriteBytes(QStringLiteral("plain"), "x");
     EXPECT_FALSE(LoadRanking(QStringLiteral("plain/Rank.Dat"), table));
     EXPECT_EQ(table, OldTable());
 }
 
 TEST(RankFile, DirectoryNamedLikeTheFileIsNeitherLoadedNorOverwritten)
 {
-    ::Test::TScratchDir dir;
+    TScratchDir dir;
     ASSERT_TRUE(QDir().mkdir(RankFileName));
     TRanking table = OldTable();
     EXPECT_FALSE(LoadRanking(RankFileName, table));
@@ -122,14 +97,14 @@ TEST(RankFile, DirectoryNamedLikeTheFileIsNeitherLoadedNorOverwritten)
 // the file, and creates nothing; the rows themselves are the format's.
 TEST(RankFile, FourByteFileFailsAtEndOfFile)
 {
-    ::Test::TScratchDir dir;
-    WriteFile(RankFileName, Mark);
+    TScratchDir dir;
+    WriteBytes(RankFileName, Mark);
     TRanking table = OldTable();
     const TInOutError e = Failure([&] { LoadRanking(RankFileName, table); });
     EXPECT_STREQ(e.what(), EndOfFileText);
     EXPECT_EQ(e.Code, TInOutError::EndOfFile);
     EXPECT_EQ(table, OldTable());
-    EXPECT_EQ(ReadFile(RankFileName), Mark);
+    EXPECT_EQ(ReadBytes(RankFileName), Mark);
     EXPECT_EQ(DirEntries(), QStringList{RankFileName});
 }
 
@@ -137,11 +112,11 @@ TEST(RankFile, FourByteFileFailsAtEndOfFile)
 
 TEST(RankFile, SaveReplacesTheFileInOneStep)
 {
-    ::Test::TScratchDir dir;
+    TScratchDir dir;
     // Another copy of the game has saved its result.
     const QByteArray theirs =
         Mark + Hex("10 27 00 00  01 00 00 00  54 00 00 00  00 00 00 00") + EmptyRows(9);
-    WriteFile(RankFileName, theirs);
+    WriteBytes(RankFileName, theirs);
     TRanking table;
     ASSERT_TRUE(LoadRanking(RankFileName, table));
     ASSERT_EQ(table[1], (TRankEntry{10000, "T", ""}));
@@ -157,7 +132,7 @@ TEST(RankFile, SaveReplacesTheFileInOneStep)
     // The open file is the old one, untouched: the new ranking came in by a
     // rename, not by rewriting the old file in place.
     EXPECT_EQ(reader.readAll(), theirs);
-    EXPECT_EQ(ReadFile(RankFileName),
+    EXPECT_EQ(ReadBytes(RankFileName),
               Mark + Hex("28 23 00 00  01 00 00 00  4D 00 00 00  00 00 00 00") +
                   Hex("10 27 00 00  01 00 00 00  54 00 00 00  00 00 00 00") + EmptyRows(8));
     EXPECT_EQ(DirEntries(), QStringList{RankFileName});
@@ -165,7 +140,7 @@ TEST(RankFile, SaveReplacesTheFileInOneStep)
 
 TEST(RankFile, SaveKeepsTheOldFilesPermissions)
 {
-    ::Test::TScratchDir dir;
+    TScratchDir dir;
     ASSERT_TRUE(SaveRanking(RankFileName, TRanking{}));
     struct stat st {};
     ASSERT_EQ(::stat("Rank.Dat", &st), 0);
@@ -179,27 +154,17 @@ TEST(RankFile, SaveKeepsTheOldFilesPermissions)
 }
 
 namespace {
-QByteArray ReadBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void Chmod(const QString& path, mode_t mode)
 {
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
 }
 } // namespace
 
-using Test::AsOrdinaryUser;
-using Test::AsUser;
-using Test::TUser;
-
 TEST(RankFile, ReadOnlyFileRefusesTheSaveAndStaysAsItWas)
 {
     // The directory is writable for everyone, so only the file's own rights
     // can refuse the save.
-    ::Test::TScratchDir dir;
+    TScratchDir dir;
     Chmod(dir.Path(QString()), 0777);
     const QString path = dir.Path(QStringLiteral("Rank.Dat"));
     TRanking before;
@@ -229,7 +194,7 @@ TEST(RankFile, ReadOnlyFileRefusesTheSaveAndStaysAsItWas)
 TEST(RankFile, WritableFileInAReadOnlyDirectoryIsSavedInPlace)
 {
     // A shared ranking: the player may write the file but not its directory.
-    ::Test::TScratchDir scratch;
+    TScratchDir scratch;
     const QString dir = scratch.Path(QStringLiteral("shared"));
     ASSERT_TRUE(QDir().mkdir(dir));
     const QString path = dir + QStringLiteral("/Rank.Dat");
@@ -259,20 +224,20 @@ TEST(RankFile, WritableFileInAReadOnlyDirectoryIsSavedInPlace)
 
 TEST(RankFile, SaveThroughALinkReplacesTheFileItLeadsTo)
 {
-    ::Test::TScratchDir dir;
+    TScratchDir dir;
     ASSERT_TRUE(SaveRanking(QStringLiteral("real.dat"), TRanking{}));
     ASSERT_TRUE(QFile::link(QStringLiteral("real.dat"), RankFileName));
     TRanking table;
     table[1] = {42, "L", ""};
     ASSERT_TRUE(SaveRanking(RankFileName, table));
     EXPECT_TRUE(QFileInfo(RankFileName).isSymLink());
-    EXPECT_EQ(ReadFile(QStringLiteral("real.dat")),
+    EXPECT_EQ(ReadBytes(QStringLiteral("real.dat")),
               Mark + Hex("2A 00 00 00  01 00 00 00  4C 00 00 00  00 00 00 00") + EmptyRows(9));
 }
 
 TEST(RankFile, BrokenLinkIsReportedAndLeftAsItIs)
 {
-    ::Test::TScratchDir dir;
+    TScratchDir dir;
     ASSERT_TRUE(QFile::link(QStringLiteral("real.dat"), RankFileName));
     TRanking table = OldTable();
     EXPECT_FALSE(LoadRanking(RankFileName, table)); // nothing to show
@@ -298,7 +263,7 @@ class NewRankFile : public ::testing::TestWithParam<mode_t> {};
 
 TEST_P(NewRankFile, GetsTheRightsTheUmaskLeaves)
 {
-    ::Test::TScratchDir dir;
+    TScratchDir dir;
     {
         const TUmask mask(GetParam());
         ASSERT_TRUE(SaveRanking(RankFileName, TRanking{}));
@@ -349,7 +314,7 @@ class SharedRanking : public ::testing::TestWithParam<TSharing> {};
 TEST_P(SharedRanking, SaveWritesTheSharedFileItself)
 {
     const TSharing& c = GetParam();
-    ::Test::TScratchDir scratch;
+    TScratchDir scratch;
     Chmod(scratch.Path(QString()), 0755);
     const QString dir = scratch.Path(QStringLiteral("shared"));
     const QString file = dir + QStringLiteral("/Rank.Dat");
@@ -426,8 +391,8 @@ TEST(RankFile, FullDiskReportsDiskFull)
 
 TEST(RankFile, OtherErrorsNameTheirErrorNumber)
 {
-    ::Test::TScratchDir dir;
-    WriteFile(QStringLiteral("plain"), "x");
+    TScratchDir dir;
+    WriteBytes(QStringLiteral("plain"), "x");
     // A file where a directory should be.
     TInOutError e = Failure([] { SaveRanking(QStringLiteral("plain/Rank.Dat"), TRanking{}); });
     EXPECT_STREQ(e.what(), "I/O エラー (20)");
@@ -435,7 +400,7 @@ TEST(RankFile, OtherErrorsNameTheirErrorNumber)
     // A name longer than the file system allows.
     e = Failure([] { SaveRanking(QString(300, QLatin1Char('r')), TRanking{}); });
     EXPECT_STREQ(e.what(), "I/O エラー (36)");
-    EXPECT_EQ(ReadFile(QStringLiteral("plain")), QByteArray("x"));
+    EXPECT_EQ(ReadBytes(QStringLiteral("plain")), QByteArray("x"));
     EXPECT_EQ(DirEntries(), QStringList{QStringLiteral("plain")});
 }
 
@@ -469,10 +434,10 @@ private:
 
 TEST(RankFile, SaveFailingHalfwayLeavesTheOldFileUntouched)
 {
-    ::Test::TScratchDir dir;
+    TScratchDir dir;
     const QByteArray old =
         Mark + Hex("10 27 00 00  01 00 00 00  54 00 00 00  00 00 00 00") + EmptyRows(9);
-    WriteFile(RankFileName, old);
+    WriteBytes(RankFileName, old);
 
     // Long names make the table far bigger than the limit, so the first write
     // comes back short and the next one fails.
@@ -485,12 +450,12 @@ TEST(RankFile, SaveFailingHalfwayLeavesTheOldFileUntouched)
         ASSERT_TRUE(limit.Active);
         EXPECT_STREQ(Failure([&] { SaveRanking(RankFileName, table); }).what(), DiskFullText);
     }
-    EXPECT_EQ(ReadFile(RankFileName), old);
+    EXPECT_EQ(ReadBytes(RankFileName), old);
     EXPECT_EQ(DirEntries(), QStringList{RankFileName});
 
     // With the limit gone the same table saves and loads back whole.
     ASSERT_TRUE(SaveRanking(RankFileName, table));
-    EXPECT_EQ(ReadFile(RankFileName).size(), 4 + 10 * (12 + 4 * 2010));
+    EXPECT_EQ(ReadBytes(RankFileName).size(), 4 + 10 * (12 + 4 * 2010));
     TRanking loaded;
     ASSERT_TRUE(LoadRanking(RankFileName, loaded));
     EXPECT_EQ(loaded, table);
@@ -505,7 +470,7 @@ class FullDiskInPlace : public ::testing::TestWithParam<TSharing> {};
 TEST_P(FullDiskInPlace, LeavesTheOldRankingReadable)
 {
     const TSharing& c = GetParam();
-    ::Test::TScratchDir scratch;
+    TScratchDir scratch;
     Chmod(scratch.Path(QString()), 0755);
     const QString file = scratch.Path(RankFileName);
     ASSERT_TRUE(SaveRanking(file, OldTable()));
@@ -551,7 +516,7 @@ class RankLock : public ::testing::TestWithParam<bool> {};
 // locking creates nothing.
 TEST_P(RankLock, SecondLockWaitsABoundedTime)
 {
-    ::Test::TScratchDir dir;
+    TScratchDir dir;
     if (GetParam()) {
         ASSERT_TRUE(SaveRanking(RankFileName, TRanking{}));
     }
@@ -580,7 +545,7 @@ class TwoCopies : public ::testing::TestWithParam<const char*> {};
 TEST_P(TwoCopies, MergingTogetherKeepsBothResults)
 {
     const std::string start = GetParam();
-    ::Test::TScratchDir dir;
+    TScratchDir dir;
     for (int round = 0; round < 20; ++round) {
         QFile::remove(RankFileName);
         QFile::remove(QStringLiteral("Copy.Dat"));

@@ -22,6 +22,7 @@
 
 namespace {
 
+using Test::EmptyRows;
 const char* const EndOfFileText = "ファイルの末尾以降を読み込みました";
 
 // Little-endian 32-bit integers, as the file holds them.
@@ -47,11 +48,6 @@ QByteArray Text(const QByteArray& text)
 QByteArray Row(int32_t time, const QByteArray& name, const QByteArray& date)
 {
     return Ints({time}) + Text(name) + Text(date);
-}
-
-QByteArray EmptyRows(int count)
-{
-    return QByteArray(12 * count, '\0');
 }
 
 // Valid files for the mutations to start from.
@@ -265,11 +261,7 @@ namespace {
 // The fastest of three loads of `bytes` from a real file, in milliseconds.
 qint64 FastestLoad(const QByteArray& bytes, TRanking& table)
 {
-    {
-        QFile file(RankFileName);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        EXPECT_EQ(file.write(bytes), bytes.size());
-    }
+    Test::WriteBytes(RankFileName, bytes);
     qint64 best = LLONG_MAX;
     for (int run = 0; run < 3; ++run) {
         QElapsedTimer timer;
@@ -312,11 +304,7 @@ TEST(RankFuzz, MegabyteOfGarbageLoadsWellUnderATenthOfASecond)
 
 namespace {
 
-// Bytes written out as hex pairs; spaces are only for reading.
-QByteArray Hex(const char* text)
-{
-    return QByteArray::fromHex(QByteArray(text));
-}
+using Test::Hex;
 
 const QByteArray Mark = Hex("F2 03 00 00");
 // Row {83456, "AB", "2001/05/23"}, integer by integer.

@@ -39,11 +39,7 @@ protected:
         return t;
     }
 
-    QByteArray FileBytes()
-    {
-        QFile f(RankFile());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray FileBytes() { return ReadBytes(RankFile()); }
 
     TForm3& Rank() { return *W->Rank; }
     QString Text(QLabel* label) { return label->text(); }
@@ -381,10 +377,7 @@ TEST_F(Ranking, AnotherCopySavingMeanwhileKeepsBothResults)
 
 TEST_F(Ranking, ForeignFileIsAnEmptyTableAndGetsReplaced)
 {
-    QFile f(RankFile());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray("\xF3\x03\x00\x00garbage", 11));
-    f.close();
+    WriteBytes(RankFile(), QByteArray("\xF3\x03\x00\x00garbage", 11));
     FinishGame(7000, [&] {
         EXPECT_EQ(Rank().EditRow, 1);
         CloseRanking();
@@ -504,10 +497,7 @@ TEST_F(Ranking, SaveErrorStopsTheGameEndAndIsShown)
 
 TEST_F(Ranking, TruncatedFileStopsBeforeTheWindowOpens)
 {
-    QFile f(RankFile());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray("\xF2\x03\x00\x00", 4));
-    f.close();
+    WriteBytes(RankFile(), Hex("F2 03 00 00"));
     bool windowOpened = false;
     FinishGame(12000, [&] { windowOpened = Rank().isVisible(); });
     EXPECT_FALSE(windowOpened);

@@ -122,6 +122,24 @@ void WriteJpeg(const QString& path, const QImage& source, const TJpegOptions& op
     std::free(buffer);
 }
 
+QByteArray Hex(const char* text)
+{
+    return QByteArray::fromHex(QByteArray(text));
+}
+
+void WriteBytes(const QString& name, const QByteArray& bytes)
+{
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray ReadBytes(const QString& name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void WriteStrip(int pictures, int extraWidth, int height)
 {
     WriteJpeg(QStringLiteral("Img.Dat"), MakeStrip(pictures, extraWidth, height));

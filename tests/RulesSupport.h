@@ -5,6 +5,7 @@
 
 #include "Platform/Clock.h"
 // Qt
+#include <QByteArray>
 #include <QColor>
 #include <QImage>
 #include <QString>
@@ -85,5 +86,17 @@ struct TUser {
 int AsUser(const TUser& user, const std::function<int()>& check);
 // The same as the user "nobody".
 int AsOrdinaryUser(const std::function<int()>& check);
+
+// Bytes written out as hex pairs; spaces are only for reading.
+QByteArray Hex(const char* text);
+// `count` empty ranking rows with empty texts: three zero integers each.
+inline QByteArray EmptyRows(int count)
+{
+    return QByteArray(12 * count, '\0');
+}
+// Writes `bytes` as the whole file `name` (a failure fails the test).
+void WriteBytes(const QString& name, const QByteArray& bytes);
+// The whole file `name`, or nothing when it cannot be read.
+QByteArray ReadBytes(const QString& name);
 
 } // namespace Test
