@@ -107,55 +107,52 @@ TEST(Platform, WaitUntilSleepsUntilItsConditionHolds)
     EXPECT_EQ(tests, 1);
 }
 
-// The ranking file's errors, as the player sees them.
-TEST(RankFile, EndOfFileReachesTheErrorBox)
+// The ranking file's errors, as the player sees them: one error box each, with
+// the game's caption and the error's text.
+TEST(RankFile, ErrorsReachTheErrorBox)
 {
     ::Test::TScratchDir dir;
-    WriteBytes(RankFileName, Hex("F2 03 00 00  01 00")); // the mark, then half a time
-    ::Test::TMessageRecorder recorder;
-    TRanking table;
-    Platform::Guarded([&] { LoadRanking(RankFileName, table); });
-    ASSERT_EQ(recorder.Messages.size(), 1u);
-    EXPECT_EQ(recorder.Messages[0].Caption, QStringLiteral("ぬぺぬぺ衰弱"));
-    EXPECT_EQ(recorder.Messages[0].Text, QStringLiteral("ファイルの末尾以降を読み込みました"));
-    EXPECT_EQ(recorder.Messages[0].Icon, Platform::TMsgIcon::Error);
-}
-
-TEST(RankFile, SaveErrorsReachTheErrorBox)
-{
-    ::Test::TScratchDir dir;
+    WriteBytes(QStringLiteral("cut.dat"), Hex("F2 03 00 00  01 00")); // the mark, half a time
     ASSERT_TRUE(QDir().mkdir(RankFileName));
-    ::Test::TMessageRecorder recorder;
-    Platform::Guarded([] { SaveRanking(QStringLiteral("/dev/full"), TRanking{}); });
-    Platform::Guarded([] { SaveRanking(RankFileName, TRanking{}); });
-    ASSERT_EQ(recorder.Messages.size(), 2u);
-    for (const auto& message : recorder.Messages) {
-        EXPECT_EQ(message.Caption, QStringLiteral("ぬぺぬぺ衰弱"));
-        EXPECT_EQ(message.Icon, Platform::TMsgIcon::Error);
-    }
-    EXPECT_EQ(recorder.Messages[0].Text, QStringLiteral("ディスクがいっぱいです"));
-    EXPECT_EQ(recorder.Messages[1].Text, QStringLiteral("ファイルへのアクセスが拒否されました"));
-}
-
-TEST(RankFile, SaveFailingHalfwayReachesTheErrorBox)
-{
-    ::Test::TScratchDir dir;
     // Long names make the table far bigger than the file-size limit, so the
     // first write comes back short and the next one fails.
-    TRanking table;
+    TRanking big;
     for (int32_t i = 1; i <= RankRows; ++i)
-        table[i] = {i * 1000, QByteArray(2000, char(0x82)), "2024/01/01"};
+        big[i] = {i * 1000, QByteArray(2000, char(0x82)), "2024/01/01"};
+    const auto halfway = [&] {
+        struct TLimit {
+            rlimit Old{};
+            TLimit()
+            {
+                ::getrlimit(RLIMIT_FSIZE, &Old);
+                rlimit limit = Old;
+                limit.rlim_cur = 4096;
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            ~TLimit() { ::setrlimit(RLIMIT_FSIZE, &Old); }
+        } limit;
+        SaveRanking(QStringLiteral("big.dat"), big);
+    };
+    const std::pair<std::function<void()>, QString> cases[] = {
+        {[] {
+             TRanking t;
+             LoadRanking(QStringLiteral("cut.dat"), t);
+         },
+         QStringLiteral("ファイルの末尾以降を読み込みました")},
+        {[] { SaveRanking(QStringLiteral("/dev/full"), TRanking{}); },
+         QStringLiteral("ディスクがいっぱいです")},
+        {[] { SaveRanking(RankFileName, TRanking{}); },
+         QStringLiteral("ファイルへのアクセスが拒否されました")},
+        {halfway, QStringLiteral("ディスクがいっぱいです")}};
     TMessageRecorder recorder;
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit limit = old;
-    limit.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    Platform::Guarded([&] { SaveRanking(RankFileName, table); });
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ASSERT_EQ(recorder.Messages.size(), 1u);
-    EXPECT_EQ(recorder.Messages[0].Text, QStringLiteral("ディスクがいっぱいです"));
-    EXPECT_EQ(recorder.Messages[0].Icon, Platform::TMsgIcon::Error);
+    for (const auto& [action, text] : cases) {
+        recorder.Messages.clear();
+        Platform::Guarded(action);
+        ASSERT_EQ(recorder.Messages.size(), 1u) << text.toStdString();
+        EXPECT_EQ(recorder.Messages[0].Caption, QStringLiteral("ぬぺぬぺ衰弱"));
+        EXPECT_EQ(recorder.Messages[0].Text, text);
+        EXPECT_EQ(recorder.Messages[0].Icon, Platform::TMsgIcon::Error);
+    }
 }
 
 TEST(Platform, ExeDirEndsInExactlyOneSeparator)

@@ -376,30 +376,28 @@ INSTANTIATE_TEST_SUITE_P(RankFile, SharedRanking,
                                                     false, true}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
-TEST(RankFile, FullDiskReportsDiskFull)
-{
-    struct stat st {};
-    ASSERT_EQ(::stat("/dev/full", &st), 0);
-    ASSERT_TRUE(S_ISCHR(st.st_mode));
-    const TInOutError e = Failure([] { SaveRanking(QStringLiteral("/dev/full"), TRanking{}); });
-    EXPECT_STREQ(e.what(), DiskFullText);
-    EXPECT_EQ(e.Code, ENOSPC);
-    // Still the device: nothing was renamed over it.
-    ASSERT_EQ(::stat("/dev/full", &st), 0);
-    EXPECT_TRUE(S_ISCHR(st.st_mode));
-}
-
-TEST(RankFile, OtherErrorsNameTheirErrorNumber)
+// A full disk, a file where a directory should be, a name longer than the
+// file system allows: the save names the cause, and changes nothing.
+TEST(RankFile, SaveErrorsNameTheirCause)
 {
     TScratchDir dir;
     WriteBytes(QStringLiteral("plain"), "x");
-    // A file where a directory should be.
-    TInOutError e = Failure([] { SaveRanking(QStringLiteral("plain/Rank.Dat"), TRanking{}); });
-    EXPECT_STREQ(e.what(), "I/O エラー (20)");
-    EXPECT_EQ(e.Code, ENOTDIR);
-    // A name longer than the file system allows.
-    e = Failure([] { SaveRanking(QString(300, QLatin1Char('r')), TRanking{}); });
-    EXPECT_STREQ(e.what(), "I/O エラー (36)");
+    const struct {
+        QString Path;
+        const char* Text;
+        int Code;
+    } cases[] = {{QStringLiteral("/dev/full"), DiskFullText, ENOSPC},
+                 {QStringLiteral("plain/Rank.Dat"), "I/O エラー (20)", ENOTDIR},
+                 {QString(300, QLatin1Char('r')), "I/O エラー (36)", ENAMETOOLONG}};
+    for (const auto& c : cases) {
+        const TInOutError e = Failure([&] { SaveRanking(c.Path, TRanking{}); });
+        EXPECT_STREQ(e.what(), c.Text) << c.Path.left(20).toStdString();
+        EXPECT_EQ(e.Code, c.Code) << c.Path.left(20).toStdString();
+    }
+    // Still the device: nothing was renamed over it.
+    struct stat st {};
+    ASSERT_EQ(::stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
     EXPECT_EQ(ReadBytes(QStringLiteral("plain")), QByteArray("x"));
     EXPECT_EQ(DirEntries(), QStringList{QStringLiteral("plain")});
 }
