@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
-// Start-up, the first deal on screen, the window fit, restart and exit, and
-// the LED sign on the main window.
+// Start-up, the first deal on screen, the window fit, restart and exit, the
+// LED sign on the main window, and the penalty and ranking windows going and
+// coming back with the minimised game.
 
 #include "TestSupport.h"
 #include "Main/AboutText.h"
+#include "Main/RankFile.h"
 #include "Main/TimeFormat.h"
 // Qt
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -433,4 +436,76 @@ TEST_P(SignBack, WithoutARestore)
     EXPECT_TRUE(Sign().ShowActive());
 }
 INSTANTIATE_TEST_SUITE_P(AboutSign, SignBack, ::testing::Values(true, false));
+} // namespace
+
+namespace {
+// The penalty and ranking windows go away with the minimised game, whatever
+// the window manager does, and the restore brings back what the game still
+// shows: not a penalty window whose pause ran out meanwhile; the ranking
+// window with the name typed so far, its end-of-game wait still running.
+enum TOpens { RankButton, RankAtGameEnd, Penalty };
+struct TAwayCase {
+    const char* Name;
+    TOpens Opens;
+    bool PauseEndsAway;
+};
+void PrintTo(const TAwayCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+class GoesWithTheGame : public GameTest, public ::testing::WithParamInterface<TAwayCase> {};
+
+TEST_P(GoesWithTheGame, AndComesBackAsTheGameShowsIt)
+{
+    const TAwayCase& c = GetParam();
+    Main().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Main()));
+    TToolWindow* window =
+        c.Opens == Penalty ? static_cast<TToolWindow*>(W->Stop.get()) : W->Rank.get();
+    int steps = 0;
+    const auto whileShown = [&] {
+        const bool waiting = Main().RankWaiting;
+        if (c.Opens == RankAtGameEnd)
+            TypeText(W->Rank->Edit, QStringLiteral("ABC"));
+        ClickCaption(Caption::Min);
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_TRUE(window->Shown());
+        EXPECT_EQ(Main().RankWaiting, waiting);
+        if (!c.PauseEndsAway) {
+            Main().showNormal();
+            EXPECT_TRUE(window->isVisible());
+            if (c.Opens == RankAtGameEnd) {
+                W->Rank->show(); // were it not back, Enter could not end the wait
+                QTest::keyClick(W->Rank->Edit, Qt::Key_Return);
+            }
+        }
+        Clock.Advance(Turn::PenaltyPauseMs);
+        ++steps;
+    };
+    if (c.Opens == RankButton) {
+        ClickCaption(Caption::Rank);
+        whileShown();
+    } else if (c.Opens == RankAtGameEnd) {
+        FinishGame(61000, whileShown);
+    } else {
+        DealWithPenalty(true);
+        DuringPause(whileShown);
+        Click(PenaltyCard());
+    }
+    ASSERT_EQ(steps, 1);
+    Main().showNormal();
+    EXPECT_EQ(window->isVisible(), c.Opens == RankButton);
+    if (c.Opens == RankAtGameEnd) {
+        TRanking saved;
+        ASSERT_TRUE(LoadRanking(Dir.Path(QStringLiteral("exe/Rank.Dat")), saved));
+        EXPECT_EQ(saved[1].Name, QByteArray("ABC"));
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Cases, GoesWithTheGame,
+                         ::testing::Values(TAwayCase{"RankingFromItsButton", RankButton, false},
+                                           TAwayCase{"RankingWaitingForAName", RankAtGameEnd,
+                                                     false},
+                                           TAwayCase{"PenaltyPause", Penalty, false},
+                                           TAwayCase{"PenaltyPauseEndsMeanwhile", Penalty, true}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 } // namespace

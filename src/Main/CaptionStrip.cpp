@@ -4,6 +4,7 @@
 #include "Main/Main.h"
 #include "Platform/Desktop.h"
 #include "Platform/Platform.h"
+#include "Platform/ToolWindow.h"
 // Qt
 #include <QMouseEvent>
 #include <QPainter>
@@ -198,6 +199,10 @@ void TForm1::RunCaptionButton(int32_t b)
 void TForm1::BtnMinClick()
 {
     LightStr1->ShowStop();
+    // The penalty and ranking windows go first: a window manager that takes
+    // them along with the main window would minimise them on their own, and
+    // show them minimised again when the game shows them on its return.
+    TToolWindow::GoAwayWith(this);
     // Handled before this returns: the window state changes at once, and
     // ApplicationRestore runs when the player brings the game back.
     MinimisedByButton = true;

@@ -7,6 +7,7 @@
 #include "Main/Look.h"
 #include "Platform/Clock.h"
 #include "Platform/Platform.h"
+#include "Platform/ToolWindow.h"
 #include "StopForm/StopForm.h"
 // Qt
 #include <QCloseEvent>
@@ -173,9 +174,16 @@ void TForm1::showEvent(QShowEvent* event)
 void TForm1::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::WindowStateChange) {
-        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
-        if ((change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized))
+        const bool was =
+            static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized;
+        const bool is = windowState() & Qt::WindowMinimized;
+        // The whole game goes and comes back, by the button or any other way.
+        if (!was && is)
+            TToolWindow::GoAwayWith(this);
+        if (was && !is) {
+            TToolWindow::ComeBackWith(this);
             ApplicationRestore();
+        }
     }
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         BackInSight();
@@ -186,7 +194,9 @@ void TForm1::BackInSight()
 {
     // Wayland never tells a window that it has been restored, and a window
     // manager may refuse to minimise: the window that the minimise button
-    // sent away is back when it is active again or the pointer is on it.
+    // sent away is back when it is active again or the pointer is on it, and
+    // so are the penalty and ranking windows that went with it.
+    TToolWindow::ComeBackWith(this);
     if (MinimisedByButton)
         ApplicationRestore();
 }

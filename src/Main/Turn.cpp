@@ -72,9 +72,10 @@ void TForm1::RepaintCardNow(int32_t n)
 
 void TForm1::ImgAreaMouseDown(Qt::MouseButton, int X, int Y)
 {
-    if (Form3 && Form3->isVisible())
+    // Also while they are away with the minimised game.
+    if (Form3 && Form3->Shown())
         return;
-    if (Form2 && Form2->isVisible())
+    if (Form2 && Form2->Shown())
         return;
     const auto cell = Board::CellAt(X, Y);
     if (!cell)
@@ -155,6 +156,6 @@ void TForm1::PairMatched(int32_t, int32_t) {}
 void TForm1::Timer1Timer()
 {
     SetClockText(Platform::TickDiff(Platform::TickCount(), StartTick));
-    if (Form2 && Form2->isVisible())
+    if (Form2 && Form2->Shown())
         Form2->SetBarPosition(Platform::TickDiff(PenaltyEndTick, Platform::TickCount()));
 }

@@ -30,6 +30,16 @@ xcb_connection_t* XConnection()
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
 }
+
+// The atom of `name`; each lookup is a round trip to the X server.
+xcb_atom_t Atom(xcb_connection_t* c, const char* name)
+{
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return a;
+}
 #endif
 
 // Writes the EWMH states that keep a window off task bars and pagers. Only
@@ -41,17 +51,10 @@ void AskToSkipTaskBar([[maybe_unused]] QWidget* window)
     xcb_connection_t* c = XConnection();
     if (!c)
         return;
-    const auto atom = [c](const char* name) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return a;
-    };
-    // Looked up once: each lookup is a round trip to the X server.
-    static const xcb_atom_t state = atom("_NET_WM_STATE");
-    static const xcb_atom_t states[] = {atom("_NET_WM_STATE_SKIP_TASKBAR"),
-                                        atom("_NET_WM_STATE_SKIP_PAGER")};
+    // Looked up once.
+    static const xcb_atom_t state = Atom(c, "_NET_WM_STATE");
+    static const xcb_atom_t states[] = {Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                        Atom(c, "_NET_WM_STATE_SKIP_PAGER")};
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()), state,
                         XCB_ATOM_ATOM, 32, 2, states);
 #endif
@@ -139,6 +142,33 @@ void UseWholeScaleFactors()
 void BelongTo(QWidget* window, QWidget* owner)
 {
     window->installEventFilter(new TBelonging(window, owner));
+}
+
+bool OnScreen(const QWidget* window)
+{
+    if (!window->isVisible())
+        return false;
+#if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
+    // Mapped, and not minimised by the window manager: one that composites
+    // (mutter) keeps minimised windows mapped.
+    if (xcb_connection_t* c = XConnection(); c && window->windowHandle()) {
+        const xcb_window_t id = xcb_window_t(window->winId());
+        static const xcb_atom_t wmState = Atom(c, "WM_STATE");
+        const auto attributes = xcb_get_window_attributes(c, id);
+        const auto state = xcb_get_property(c, 0, id, wmState, wmState, 0, 1);
+        xcb_get_window_attributes_reply_t* a =
+            xcb_get_window_attributes_reply(c, attributes, nullptr);
+        xcb_get_property_reply_t* s = xcb_get_property_reply(c, state, nullptr);
+        constexpr uint32_t Iconic = 3;
+        const bool iconic = s && xcb_get_property_value_length(s) >= 4 &&
+                            *static_cast<const uint32_t*>(xcb_get_property_value(s)) == Iconic;
+        const bool shown = a && a->map_state == XCB_MAP_STATE_VIEWABLE && !iconic;
+        std::free(a);
+        std::free(s);
+        return shown;
+    }
+#endif
+    return !window->isMinimized();
 }
 
 bool CompositorPlacesWindows()

@@ -57,6 +57,12 @@ void UseWholeScaleFactors();
 // else is tied: each window keeps its own lifetime. `owner` may be null.
 void BelongTo(QWidget* window, QWidget* owner);
 
+// Whether the window system shows the top-level `window` now. A window
+// manager may have taken a tool window away with the window it belongs to,
+// as it minimised that; on X11 the server is asked. Elsewhere, whether Qt
+// knows it visible and not minimised.
+bool OnScreen(const QWidget* window);
+
 // Whether a Wayland compositor stands between the game and the screen: on
 // the Wayland platform, and on X11 served by Xwayland, where the X server's
 // idea of a window's place and of the pointer runs ahead of what the

@@ -5,7 +5,6 @@
 #include "Main/Main.h"
 #include "Main/TimeFormat.h"
 #include "Platform/CodePage.h"
-#include "Platform/Desktop.h"
 #include "Platform/Platform.h"
 // Qt
 #include <QFontMetrics>
@@ -69,7 +68,7 @@ void SetRowText(QLabel* label, const QString& text, int maxWidth = QWIDGETSIZE_M
 } // namespace
 
 TForm3::TForm3(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : TToolWindow(Form1, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint, parent),
       CloseButton(
           this, []() -> const TImageList& { return *Form1->ImageList2; },
           [](int32_t) { return QPoint(CloseX, CloseY); })
@@ -78,7 +77,6 @@ TForm3::TForm3(QWidget* parent)
     setObjectName(QStringLiteral("Form3"));
     // It belongs to the game's main window: no task-bar entry or title of its own.
     setWindowTitle(Platform::AppTitle);
-    Platform::BelongTo(this, Form1);
     setFixedSize(512, 307);
 
     const QFont header = Look::Gothic(19, true);
@@ -180,8 +178,9 @@ void TForm3::ShowRanking(int32_t Row)
 void TForm3::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    // Only a real hide: not the platform minimising the application.
-    if (!event->spontaneous())
+    // Only a real hide: not the platform minimising the application, nor the
+    // window going away with the minimised main window.
+    if (!event->spontaneous() && !Away())
         FormHide();
 }
 

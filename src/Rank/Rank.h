@@ -5,8 +5,7 @@
 
 #include "Main/DrawnButton.h"
 #include "Main/RankTable.h"
-// Qt
-#include <QWidget>
+#include "Platform/ToolWindow.h"
 // std
 #include <array>
 #include <cstdint>
@@ -14,7 +13,7 @@
 class QLabel;
 class QLineEdit;
 
-class TForm3 : public QWidget {
+class TForm3 : public TToolWindow {
     Q_OBJECT
 public:
     explicit TForm3(QWidget* parent = nullptr);

@@ -3,7 +3,6 @@
 
 #include "Main/Look.h"
 #include "Main/Main.h"
-#include "Platform/Desktop.h"
 #include "Platform/Platform.h"
 // Qt
 #include <QLabel>
@@ -20,8 +19,10 @@ constexpr int BarMax = Turn::PenaltyPauseMs;
 } // namespace
 
 TForm2::TForm2(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::WindowDoesNotAcceptFocus)
+    : TToolWindow(Form1,
+                  Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                      Qt::WindowDoesNotAcceptFocus,
+                  parent)
 {
     Form2 = this;
     setObjectName(QStringLiteral("Form2"));
@@ -29,7 +30,6 @@ TForm2::TForm2(QWidget* parent)
     // and showing it leaves the keyboard where it was.
     setWindowTitle(Platform::AppTitle);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    Platform::BelongTo(this, Form1);
     setFixedSize(319, 238);
     setFont(Look::PGothic(12));
 

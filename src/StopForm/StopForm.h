@@ -3,13 +3,12 @@
 // The penalty window: a picture, the word "ペナルティ" and a bar that drains
 // over the two-second pause. The main window shows, feeds and hides it.
 
-// Qt
-#include <QWidget>
+#include "Platform/ToolWindow.h"
 
 class QLabel;
 class QProgressBar;
 
-class TForm2 : public QWidget {
+class TForm2 : public TToolWindow {
     Q_OBJECT
 public:
     explicit TForm2(QWidget* parent = nullptr);
