@@ -3,10 +3,12 @@
 // hints, and dragging the window by the strip and the clock.
 
 #include "TestSupport.h"
+#include "Platform/Desktop.h"
 // Qt
 #include <QLabel>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 // gtest
 #include <gtest/gtest.h>
 
@@ -210,5 +212,73 @@ TEST_F(Strip, DragMovesTheWindowByThePointersTravel)
     QTest::mouseRelease(Label(), Qt::LeftButton, {}, Label()->mapFromGlobal(grip));
     EXPECT_FALSE(Main().Dragging);
 }
+
+// Where a compositor moves the window: it is asked only once the pointer moves
+// with the button held, never for a bare click, and a release that reaches
+// the game after the ask cancels a move the compositor may be about to start.
+struct THandOverCase {
+    const char* Name;
+    bool Moves;    // the pointer moves between press and release
+    bool Held;     // with the left button still held
+    bool Takes;    // the compositor takes the move
+    int Asks;      // moves asked of the compositor
+    int Cancels;   // of them cancelled by the release
+    QPoint Travel; // what the game moved the window by itself
+};
+
+void PrintTo(const THandOverCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class StripHandOver : public Strip, public ::testing::WithParamInterface<THandOverCase> {
+protected:
+    void SetUp() override
+    {
+        Strip::SetUp();
+        Platform::SetCompositorStandIn({[this](QWidget* w) {
+                                            ++Asks;
+                                            return w == &Main() && GetParam().Takes;
+                                        },
+                                        [this](QWidget*) { ++Cancels; }});
+    }
+    void TearDown() override
+    {
+        Platform::SetCompositorStandIn({});
+        Strip::TearDown();
+    }
+    int Asks = 0, Cancels = 0;
+};
+
+TEST_P(StripHandOver, OnlyAMoveWithTheButtonHeldIsHandedOver)
+{
+    const THandOverCase& c = GetParam();
+    const QPoint start = Main().pos();
+    // As the window system sends them, on the LED sign, at screen points.
+    QWindow* window = Main().windowHandle();
+    const QPointF press = Sign()->mapToGlobal(QPointF(10, 10)), moved = press + QPointF(30, 20);
+    int time = 0;
+    const auto send = [&](QPointF at, Qt::MouseButtons held, Qt::MouseButton button,
+                          QEvent::Type type) {
+        qt_handleMouseEvent(window, window->mapFromGlobal(at), at, held, button, type, {}, ++time);
+    };
+    send(press, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+    if (c.Moves)
+        send(moved, c.Held ? Qt::LeftButton : Qt::NoButton, Qt::NoButton, QEvent::MouseMove);
+    EXPECT_EQ(Asks, c.Asks);
+    send(c.Moves ? moved : press, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+    EXPECT_FALSE(Main().Dragging);
+    EXPECT_EQ(Cancels, c.Cancels);
+    EXPECT_EQ(Main().pos() - start, c.Travel);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StripHandOver,
+    ::testing::Values(THandOverCase{"BareClick", false, false, true, 0, 0, {}},
+                      THandOverCase{"MoveWithTheButtonHeld", true, true, true, 1, 1, {}},
+                      THandOverCase{
+                          "MoveAfterTheReleaseWentElsewhere", true, false, true, 0, 0, {}},
+                      THandOverCase{"CompositorRefuses", true, true, false, 1, 0, {30, 20}}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

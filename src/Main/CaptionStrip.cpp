@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
-#include <QWindow>
 
 // ---- TClientArea -------------------------------------------------------------
 
@@ -62,6 +61,8 @@ void TForm1::StripMouseEvent(QObject* sender, QWidget* receiver, QMouseEvent* ev
     BackInSight();
     const QPoint p = Platform::PixelAt(receiver, event);
     EventCursorPos = Platform::ScreenPixelAt(event);
+    EventCursorPixel = Platform::ScreenDevicePixelAt(event, devicePixelRatio());
+    EventButtons = event->buttons();
     Platform::Guarded([&] {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -126,18 +127,19 @@ void TForm1::ImgTopMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::Keyboa
     if (b >= 0)
         return;
     Dragging = true;
-    DragOrigin = CursorPos();
+    DragOrigin = EventCursorPixel;
+    SystemMoveAsked = false;
     // Where the compositor has the last word on where windows stand (Wayland,
-    // and X11 through Xwayland), it moves the window for us; its move ends
-    // with the button.
-    if (Platform::CompositorPlacesWindows() && windowHandle() &&
-        windowHandle()->startSystemMove()) {
-        Dragging = false;
-        return;
-    }
-    // Where the window stands, which a window manager may have chosen (one
-    // that keeps windows inside the screen stops a drag at its edge).
-    DragWindowPos = Platform::WindowPosition(this);
+    // and X11 through Xwayland), it moves the window for us, once the pointer
+    // moves with the button held: asked for on the press, a click let go
+    // within a few milliseconds (a tap on a touchpad) could reach a compositor
+    // (KWin) only after its release, and leave the window stuck to the
+    // pointer.
+    HandOverDrag = Platform::CompositorMovesWindows();
+    if (!HandOverDrag)
+        // Where the window stands, which a window manager may have chosen
+        // (one that keeps windows inside the screen stops a drag at its edge).
+        DragWindowPos = Platform::WindowPosition(this);
 }
 
 void TForm1::ImgTopMouseMove(QObject* Sender, Qt::KeyboardModifiers, int X, int Y)
@@ -158,19 +160,42 @@ void TForm1::ImgTopMouseMove(QObject* Sender, Qt::KeyboardModifiers, int X, int 
         HintButton = -1;
     }
 
-    if (Dragging) {
-        // By the pointer's travel on the screen: the event's own coordinates
-        // move with the window. Nothing keeps the window on the screen.
-        const QPoint p = CursorPos();
-        DragWindowPos += p - DragOrigin;
-        move(DragWindowPos);
-        DragOrigin = p;
+    if (!Dragging)
+        return;
+    // A drag lives only while its button is held: a move without it means
+    // that its release went elsewhere.
+    if (!(EventButtons & Qt::LeftButton)) {
+        Dragging = HandOverDrag = false;
+        return;
     }
+    if (HandOverDrag) {
+        HandOverDrag = false;
+        if (Platform::StartSystemMove(this, DragOrigin)) {
+            // Its move ends with the button.
+            SystemMoveAsked = true;
+            Dragging = false;
+            return;
+        }
+        DragWindowPos = Platform::WindowPosition(this);
+    }
+    // By the pointer's travel on the screen, pixel for pixel at any scale:
+    // the event's own coordinates move with the window. Nothing keeps the
+    // window on the screen.
+    const QPoint p = EventCursorPixel;
+    DragWindowPos += p - DragOrigin;
+    Platform::MoveWindow(this, DragWindowPos);
+    DragOrigin = p;
 }
 
 void TForm1::ImgTopMouseUp(QObject* Sender, Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y)
 {
-    Dragging = false;
+    Dragging = HandOverDrag = false;
+    // The release came before the compositor took the move over: one that
+    // starts it only now must not.
+    if (SystemMoveAsked) {
+        SystemMoveAsked = false;
+        Platform::CancelSystemMove(this);
+    }
     // Over any of the four: the held button runs.
     if (const int32_t b = CaptionButtons.Release(CaptionButtonOf(Sender, X, Y) >= 0); b >= 0)
         RunCaptionButton(b);

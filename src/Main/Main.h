@@ -129,6 +129,8 @@ public:
     int32_t FirstPicture = 0;
     int32_t PairsFound = 0;
     bool Dragging = false;
+    // The pointer at the start of a drag or at its last step, in screen
+    // (device) pixels.
     QPoint DragOrigin;
     QString AppDir;
     bool ClockStarted = false;
@@ -177,8 +179,16 @@ private:
     // The minimise button sent the window away and it is not back yet.
     bool MinimisedByButton = false;
     QPoint EventCursorPos;
-    // Where a drag has moved the window so far.
+    // The same pointer in screen (device) pixels, and the buttons held.
+    QPoint EventCursorPixel;
+    Qt::MouseButtons EventButtons;
+    // Where a drag has moved the window so far, in screen pixels.
     QPoint DragWindowPos;
+    // A drag that the compositor is to take over once the pointer moves with
+    // the button held.
+    bool HandOverDrag = false;
+    // The compositor was asked to move the window since the last press.
+    bool SystemMoveAsked = false;
     QString HintText;
 };
 

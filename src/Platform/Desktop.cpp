@@ -10,8 +10,10 @@
 #include <QtMath>
 // std
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
 #include <xcb/xcb.h>
 #endif
@@ -40,7 +42,51 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name)
     std::free(reply);
     return a;
 }
+
+// The window manager's move of a window: _NET_WM_MOVERESIZE, with the
+// pointer's root position, the action (move, or cancel a move), the button
+// and the source of the request.
+constexpr uint32_t MoveAction = 8, CancelAction = 11, FromApplication = 1;
+
+void SendMoveResize(xcb_connection_t* c, const QWidget* window, std::array<uint32_t, 5> data)
+{
+    static const xcb_atom_t moveResize = Atom(c, "_NET_WM_MOVERESIZE");
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window->winId());
+    message.type = moveResize;
+    std::copy(data.begin(), data.end(), message.data.data32);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(c);
+}
+
+// Whether the window manager offers that move (_NET_SUPPORTED); asked once.
+bool WindowManagerMoves(xcb_connection_t* c)
+{
+    static const bool moves = [c] {
+        const xcb_atom_t supported = Atom(c, "_NET_SUPPORTED");
+        const xcb_atom_t moveResize = Atom(c, "_NET_WM_MOVERESIZE");
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, root, supported, XCB_ATOM_ATOM, 0, 4096), nullptr);
+        if (!reply)
+            return false;
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        const bool found =
+            std::find(atoms, atoms + xcb_get_property_value_length(reply) / 4, moveResize) !=
+            atoms + xcb_get_property_value_length(reply) / 4;
+        std::free(reply);
+        return found;
+    }();
+    return moves;
+}
 #endif
+
+TCompositorStandIn StandIn;
 
 // Writes the EWMH states that keep a window off task bars and pagers. Only
 // for a window that is not mapped yet: the window manager owns the property
@@ -198,6 +244,51 @@ bool CompositorPlacesWindows()
 #endif
 }
 
+bool CompositorMovesWindows()
+{
+    return StandIn.Start ? true : CompositorPlacesWindows();
+}
+
+bool StartSystemMove(QWidget* window, QPoint pressPixel)
+{
+    if (StandIn.Start)
+        return StandIn.Start(window);
+#if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
+    // Asked of the window manager as Qt asks it, but from the point where the
+    // button went down: a window manager that starts its move where it is told
+    // the pointer is (KWin puts the pointer there) then follows the pointer's
+    // whole travel, also the part before the move began.
+    if (xcb_connection_t* c = XConnection(); c && window->windowHandle()) {
+        if (!WindowManagerMoves(c))
+            return false;
+        xcb_ungrab_pointer(c, XCB_CURRENT_TIME); // the window manager takes the pointer
+        SendMoveResize(c, window,
+                       {uint32_t(pressPixel.x()), uint32_t(pressPixel.y()), MoveAction,
+                        XCB_BUTTON_INDEX_1, FromApplication});
+        return true;
+    }
+#endif
+    return window->windowHandle() && window->windowHandle()->startSystemMove();
+}
+
+void CancelSystemMove([[maybe_unused]] QWidget* window)
+{
+    if (StandIn.Start) {
+        if (StandIn.Cancel)
+            StandIn.Cancel(window);
+        return;
+    }
+#if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
+    if (xcb_connection_t* c = XConnection(); c && window->windowHandle())
+        SendMoveResize(c, window, {0, 0, CancelAction, 0, FromApplication});
+#endif
+}
+
+void SetCompositorStandIn(TCompositorStandIn standIn)
+{
+    StandIn = std::move(standIn);
+}
+
 QPoint WindowPosition(const QWidget* window)
 {
 #if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
@@ -207,15 +298,30 @@ QPoint WindowPosition(const QWidget* window)
         xcb_translate_coordinates_reply_t* at = xcb_translate_coordinates_reply(
             c, xcb_translate_coordinates(c, id, root->root, 0, 0), nullptr);
         if (at) {
-            // The server counts device pixels; the scale factor is whole.
-            const qreal scale = window->devicePixelRatio();
-            const QPoint p(qRound(at->dst_x / scale), qRound(at->dst_y / scale));
+            const QPoint p(at->dst_x, at->dst_y);
             std::free(at);
             return p;
         }
     }
 #endif
-    return window->pos();
+    return window->pos() * window->devicePixelRatio();
+}
+
+void MoveWindow(QWidget* window, QPoint pixel)
+{
+#if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
+    // Asked of the X server in its own pixels, as Qt asks it; Qt learns the
+    // new place from the server's answer.
+    if (xcb_connection_t* c = XConnection(); c && window->windowHandle()) {
+        const uint32_t at[] = {uint32_t(pixel.x()), uint32_t(pixel.y())};
+        xcb_configure_window(c, xcb_window_t(window->winId()),
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, at);
+        xcb_flush(c);
+        return;
+    }
+#endif
+    const qreal scale = window->devicePixelRatio();
+    window->move(qRound(pixel.x() / scale), qRound(pixel.y() / scale));
 }
 
 } // namespace Platform

@@ -7,6 +7,8 @@
 // Qt
 #include <QByteArray>
 #include <QPoint>
+// std
+#include <functional>
 
 class QWidget;
 
@@ -69,10 +71,41 @@ bool OnScreen(const QWidget* window);
 // compositor shows while a move is under way.
 bool CompositorPlacesWindows();
 
-// Where the top-level `window` stands on the screen now, as the window system
-// has placed it. A window manager may keep a window elsewhere than the game
-// moved it (inside the screen, say) without the game hearing of it; on X11
-// the server is asked. Elsewhere the position Qt knows.
+// ---- moving a window ----------------------------------------------------
+
+// Whether a drag of a window is the compositor's own move, asked for with
+// StartSystemMove, rather than the game's: where the compositor places
+// windows, or where a test stands in for one.
+bool CompositorMovesWindows();
+// Asks the compositor to move `window` with the pointer while the left
+// button, which went down at screen pixel `pressPixel`, stays down; true when
+// it takes the move. Ask only with the button held: a compositor that starts
+// the move after the release has already come (KWin) would leave the window
+// following the pointer.
+bool StartSystemMove(QWidget* window, QPoint pressPixel);
+// The release reached the game after StartSystemMove, so the compositor has
+// not taken the move yet: on X11 (Xwayland too) it is told to cancel one it
+// may be about to start.
+void CancelSystemMove(QWidget* window);
+
+// A test's stand-in for the compositor: Start answers StartSystemMove and
+// Cancel hears CancelSystemMove. An empty Start puts the real one back.
+struct TCompositorStandIn {
+    std::function<bool(QWidget*)> Start;
+    std::function<void(QWidget*)> Cancel;
+};
+void SetCompositorStandIn(TCompositorStandIn standIn);
+
+// Where the top-level `window` stands on the screen now, in screen (device)
+// pixels, as the window system has placed it. A window manager may keep a
+// window elsewhere than the game moved it (inside the screen, say) without
+// the game hearing of it; on X11 the server is asked. Elsewhere the position
+// Qt knows.
 QPoint WindowPosition(const QWidget* window);
+// Puts the top-level `window`'s top-left corner at screen pixel `pixel`. On
+// X11 to the pixel at any scale: on a screen scaled by 2 a logical position
+// can only name every other screen pixel. Elsewhere at the logical position
+// nearest to it.
+void MoveWindow(QWidget* window, QPoint pixel);
 
 } // namespace Platform

@@ -195,11 +195,24 @@ QPoint PixelAt(const QWidget* widget, const QMouseEvent* event)
     return Floor(event->position());
 }
 
-QPoint ScreenPixelAt(const QMouseEvent* event)
+namespace {
+// The screen position of the mouse event being handled, unrounded.
+QPointF ExactGlobal(const QMouseEvent* event)
 {
     if (WindowMouse && WindowMouse->Global.toPoint() == event->globalPosition().toPoint())
-        return Floor(WindowMouse->Global);
-    return Floor(event->globalPosition());
+        return WindowMouse->Global;
+    return event->globalPosition();
+}
+} // namespace
+
+QPoint ScreenPixelAt(const QMouseEvent* event)
+{
+    return Floor(ExactGlobal(event));
+}
+
+QPoint ScreenDevicePixelAt(const QMouseEvent* event, qreal scale)
+{
+    return (ExactGlobal(event) * scale).toPoint();
 }
 
 QString ExeDir()

@@ -71,6 +71,10 @@ public:
 QPoint PixelAt(const QWidget* widget, const QMouseEvent* event);
 // The pointer's screen position for the same event, floored alike.
 QPoint ScreenPixelAt(const QMouseEvent* event);
+// The same position in the screen's own (device) pixels, `scale` of them to
+// a logical pixel: exact, where a logical position would name only every
+// other screen pixel at a scale of 2.
+QPoint ScreenDevicePixelAt(const QMouseEvent* event, qreal scale);
 
 // ---- files -----------------------------------------------------------------
 
