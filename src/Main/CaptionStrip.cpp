@@ -58,7 +58,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 void TForm1::StripMouseEvent(QObject* sender, QWidget* receiver, QMouseEvent* event)
 {
-    BackInSight();
+    // A click, not a move: a move may still reach the window in the moment
+    // before the window manager takes it away.
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        BackInSight();
     const QPoint p = Platform::PixelAt(receiver, event);
     EventCursorPos = Platform::ScreenPixelAt(event);
     EventCursorPixel = Platform::ScreenDevicePixelAt(event, devicePixelRatio());

@@ -6,6 +6,7 @@
 #include "Main/CardStrip.h"
 #include "Main/Look.h"
 #include "Platform/Clock.h"
+#include "Platform/Desktop.h"
 #include "Platform/Platform.h"
 #include "Platform/ToolWindow.h"
 #include "StopForm/StopForm.h"
@@ -185,7 +186,11 @@ void TForm1::changeEvent(QEvent* event)
             ApplicationRestore();
         }
     }
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    // Where no restore is reported (Wayland), the window is back once it is
+    // active again. An X11 window manager reports it, and may make the window
+    // active for a moment while it minimises it.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        !Platform::RestoreIsReported())
         BackInSight();
     QWidget::changeEvent(event);
 }
@@ -194,8 +199,9 @@ void TForm1::BackInSight()
 {
     // Wayland never tells a window that it has been restored, and a window
     // manager may refuse to minimise: the window that the minimise button
-    // sent away is back when it is active again or the pointer is on it, and
-    // so are the penalty and ranking windows that went with it.
+    // sent away is back when it is clicked or (where no restore is reported)
+    // active again, and so are the penalty and ranking windows that went
+    // with it.
     TToolWindow::ComeBackWith(this);
     if (MinimisedByButton)
         ApplicationRestore();

@@ -157,8 +157,10 @@ private:
     // Shows card n on screen at once, before the program pauses.
     void RepaintCardNow(int32_t n);
     void SetClockText(int32_t ms);
-    // The window shows it is on screen: restarts the sign that the minimise
-    // button stopped, where no restore was reported.
+    // The window shows it is on screen (a click on it; its activation where
+    // no restore is reported): brings back the penalty and ranking windows
+    // that went with it and restarts the sign that the minimise button
+    // stopped.
     void BackInSight();
     // Reads the ranking file; a missing or foreign file is an empty table.
     void ReadRanking(TRankAccess access = TRankAccess::Read);

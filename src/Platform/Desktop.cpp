@@ -217,6 +217,11 @@ bool OnScreen(const QWidget* window)
     return !window->isMinimized();
 }
 
+bool RestoreIsReported()
+{
+    return QGuiApplication::platformName() == u"xcb";
+}
+
 bool CompositorPlacesWindows()
 {
     if (QGuiApplication::platformName().startsWith(u"wayland"))

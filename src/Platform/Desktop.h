@@ -65,6 +65,11 @@ void BelongTo(QWidget* window, QWidget* owner);
 // knows it visible and not minimised.
 bool OnScreen(const QWidget* window);
 
+// Whether the window system tells a window that it was restored after a
+// minimise: an X11 window manager does (the window's state changes back);
+// Wayland never does.
+bool RestoreIsReported();
+
 // Whether a Wayland compositor stands between the game and the screen: on
 // the Wayland platform, and on X11 served by Xwayland, where the X server's
 // idea of a window's place and of the pointer runs ahead of what the
