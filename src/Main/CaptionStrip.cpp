@@ -8,7 +8,13 @@
 // Qt
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QToolTip>
+
+namespace {
+// A window manager has had time to minimise the window by then.
+constexpr int MinimiseRefusedAfterMs = 1500;
+} // namespace
 
 // ---- TClientArea -------------------------------------------------------------
 
@@ -235,4 +241,10 @@ void TForm1::BtnMinClick()
     // ApplicationRestore runs when the player brings the game back.
     MinimisedByButton = true;
     setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+    // One that refuses (Weston, to X11 windows) leaves the window on the
+    // screen: the penalty and ranking windows come back, and the sign goes on.
+    QTimer::singleShot(MinimiseRefusedAfterMs, this, [this] {
+        if (MinimisedByButton && Platform::RestoreIsReported() && Platform::OnScreen(this))
+            BackInSight();
+    });
 }
