@@ -8,10 +8,15 @@ the ranking window. It prints one line per check and saves a screenshot.
 
 SETUP is one of
   openbox-x11      Xvfb 1280x1024 with openbox; the game on X11
+  xfwm4-x11        Xvfb 1280x1024 with Xfce's xfwm4 (its compositor off)
+  kwin-x11         Xvfb 1280x1024 with KWin as its X11 window manager
+                   (compositing off: Xvfb has no OpenGL)
   mutter-x11       Xvfb 1280x1024 with mutter as its X11 window manager
   mutter-wayland   mutter as a Wayland compositor with Xwayland, nested in an
                    X window on Xvfb; the game on X11 through Xwayland (the
                    platform it picks when DISPLAY is set)
+  kwin-wayland     KWin as a Wayland compositor with Xwayland, nested in an
+                   X window on Xvfb; the game on X11 through Xwayland
   weston-xwayland  Weston 10 with Xwayland, nested in an X window on Xvfb;
                    the game on X11 through Xwayland
   weston-wayland   Weston 10 without Xwayland, nested in an X window on Xvfb;
@@ -24,15 +29,27 @@ own pictures (the caption buttons, the penalty picture), so the same checks
 serve X11 and native Wayland clients.
 
 --exe-dir is the folder holding the executable "nupenupe" and "Img.Dat"
-(default: build/default/src); the game is started there. The ranking file
-beside the executable is left as it was found. --shots is the folder for
-the screenshots (default: docs/compositors); the screenshot of the penalty
-window over the main window is saved as SETUP.png and the ranking window as
-SETUP-ranking.png. --json FILE also writes the results as JSON.
+(default: build/default/src); the game is started there with a ranking of
+three rows, and the ranking file beside the executable is put back as it was
+found. --shots is the folder for the screenshots (default:
+docs/compositors); the screenshot of the penalty window over the main window
+is saved as SETUP.png, the ranking window as SETUP-ranking.png, and the game
+minimised with the ranking window open and brought back as
+SETUP-ranking-minimised.png and SETUP-ranking-restored.png. --json FILE also
+writes the results as JSON.
+
+--display N is the first X display number to use (default 71): the outer
+Xvfb takes the first free one from N, and KWin's Xwayland the next. mutter
+and Weston choose their Xwayland's display themselves, the first free one
+from :0. --isolate runs the whole check in a mount and network namespace of
+its own (unshare, as root) with a private /tmp, so that none of its X
+servers, Xwayland's included, can be seen or reached from outside, nor
+clash with another user's on a shared machine. Give --shots and --json
+places outside /tmp then.
 
 Needs Python 3 and a built game. The Debian packages that the setup needs
-(xvfb xdotool imagemagick x11-utils dbus-daemon, and openbox, mutter, weston,
-xwayland or qt6-wayland) are installed first with scripts/install-deps.sh
+(xvfb xdotool imagemagick x11-utils dbus-daemon, and openbox, xfwm4, kwin-x11,
+kwin-wayland, mutter, weston, xwayland or qt6-wayland) are installed first with scripts/install-deps.sh
 where missing, unless --no-install is given. Exit status: 0 when every check
 passed, 1 when some did not, 2 when the setup could not be started.
 """
@@ -51,12 +68,16 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SCREEN_W, SCREEN_H = 1280, 1024
-SETUPS = ("openbox-x11", "mutter-x11", "mutter-wayland", "weston-xwayland", "weston-wayland")
+SETUPS = ("openbox-x11", "xfwm4-x11", "kwin-x11", "mutter-x11", "mutter-wayland", "kwin-wayland",
+          "weston-xwayland", "weston-wayland")
 PACKAGES = {
     "all": ["xvfb", "xdotool", "imagemagick", "x11-utils", "dbus-daemon"],
     "openbox-x11": ["openbox"],
+    "xfwm4-x11": ["xfwm4"],
+    "kwin-x11": ["kwin-x11"],
     "mutter-x11": ["mutter"],
     "mutter-wayland": ["mutter", "xwayland"],
+    "kwin-wayland": ["kwin-wayland", "xwayland"],
     "weston-xwayland": ["weston", "xwayland"],
     "weston-wayland": ["weston", "qt6-wayland"],
 }
@@ -208,6 +229,24 @@ def free_display(start):
                 if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"))
 
 
+def ranking_bytes(rows):
+    """A "Rank.Dat" of the given (milliseconds, name, date) rows, the rest
+    empty: the mark 1010, then per row its time and its two texts, each text
+    its length and one 32-bit integer per Shift-JIS byte."""
+    def word(n):
+        return n.to_bytes(4, "little", signed=True)
+
+    def text(t):
+        b = t.encode("shift_jis")
+        return word(len(b)) + b"".join(word(c) for c in b)
+    rows = list(rows) + [(0, "", "")] * (10 - len(rows))
+    return word(1010) + b"".join(word(ms) + text(name) + text(date) for ms, name, date in rows)
+
+
+# The ranking the game starts with, so that the ranking window has rows to show.
+RANKING = [(83456, "ぬぺ", "2024/05/01"), (95120, "NUPE", "2024/05/02"), (101870, "ななし", "2024/05/03")]
+
+
 def wait_for(cond, timeout, step=0.1):
     end = time.time() + timeout
     while time.time() < end:
@@ -221,9 +260,12 @@ def wait_for(cond, timeout, step=0.1):
 class Session:
     """The display, the window manager or compositor, and the game's environment."""
 
-    def __init__(self, setup, workdir):
+    def __init__(self, setup, workdir, first_display=71):
         self.setup = setup
         self.work = workdir
+        self.first_display = first_display
+        self.own_files = []    # sockets and lock files made here, removed at the end
+        self.sockets = []
         self.procs = []        # (name, Popen) to end, last first
         self.pid_files = []    # children of compositors, ended by their id
         self.ctl = None        # the X display that xdotool drives and screenshots show
@@ -264,7 +306,7 @@ class Session:
                              start_new_session=True, text=True)
         self.procs.append(("dbus", p))
         self.bus = p.stdout.readline().strip()
-        n = free_display(71)
+        n = free_display(self.first_display)
         self.ctl = f":{n}"
         self.commands = [f"Xvfb {self.ctl} -screen 0 {SCREEN_W}x{SCREEN_H}x24 -nolisten tcp"]
         self.spawn("xvfb", ["Xvfb", self.ctl, "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
@@ -273,10 +315,31 @@ class Session:
             raise SetupError("Xvfb did not start")
         time.sleep(0.5)
         getattr(self, "start_" + self.setup.replace("-", "_"))()
+        # A nested compositor may follow the outer pointer by its moves alone
+        # (Weston adds up the differences from the last position it saw) and
+        # miss the first: driven against two opposite corners, where it
+        # stops, it is in step with the outer pointer again.
+        subprocess.run(["xdotool", *map(str, ("mousemove", 0, 0, "sleep", 0.2, "mousemove",
+                                              SCREEN_W - 1, SCREEN_H - 1, "sleep", 0.2,
+                                              "mousemove", 0, 0, "sleep", 0.2))],
+                       env=self.ctl_env(), check=True)
 
     def start_openbox_x11(self):
         self.commands.append(f"DISPLAY={self.ctl} openbox")
         self.spawn("openbox", ["openbox"], env=self.ctl_env())
+        self.game_display = self.ctl
+        self.wait_wm()
+
+    def start_xfwm4_x11(self):
+        self.commands.append(f"DISPLAY={self.ctl} xfwm4 --compositor=off")
+        self.spawn("xfwm4", ["xfwm4", "--compositor=off"], env=self.ctl_env())
+        self.game_display = self.ctl
+        self.wait_wm()
+
+    def start_kwin_x11(self):
+        # Xvfb has no OpenGL: KWin runs without compositing.
+        self.commands.append(f"KWIN_COMPOSE=N DISPLAY={self.ctl} kwin_x11 --replace")
+        self.spawn("kwin", ["kwin_x11", "--replace"], env={**self.ctl_env(), "KWIN_COMPOSE": "N"})
         self.game_display = self.ctl
         self.wait_wm()
 
@@ -313,6 +376,57 @@ class Session:
         self.game_display = child_env["DISPLAY"]
         self.xauth = child_env.get("XAUTHORITY")
         self.wayland = child_env["WAYLAND_DISPLAY"]
+        time.sleep(1)
+
+    def xwayland_sockets(self):
+        """Listening sockets for an X display of our choosing, as a display
+        manager makes them for a compositor's Xwayland: the display number and
+        the two sockets (on the file system and in the abstract namespace)."""
+        import socket
+        n = free_display(int(self.ctl[1:]) + 1)
+        path, lock = f"/tmp/.X11-unix/X{n}", f"/tmp/.X{n}-lock"
+        with open(lock, "x") as f:
+            f.write(f"{os.getpid():>10}\n")
+        self.own_files.append(lock)
+        for address in (path, "\0" + path):
+            s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+            s.bind(address)
+            s.listen(16)
+            s.set_inheritable(True)
+            self.sockets.append(s)
+        self.own_files.append(path)
+        return n, [s.fileno() for s in self.sockets]
+
+    def start_kwin_wayland(self):
+        # Debian's kwin_wayland carries a file capability (cap_sys_resource)
+        # that a container may refuse to run ("Operation not permitted"); a
+        # copy of it, without the capability, runs nested.
+        kwin = os.path.join(self.work, "kwin_wayland")
+        shutil.copy(shutil.which("kwin_wayland"), kwin)
+        n, fds = self.xwayland_sockets()
+        sock = f"wl-check-{os.getpid()}"
+        args = [kwin, "--x11-display", self.ctl, f"--width={SCREEN_W}", f"--height={SCREEN_H}",
+                "--socket", sock, "--no-lockscreen", "--no-global-shortcuts", "--no-kactivities",
+                "--xwayland", "--xwayland-display", f":{n}"]
+        for fd in fds:
+            args += ["--xwayland-fd", str(fd)]
+        # Without OpenGL KWin composites with QPainter.
+        self.commands.append(f"KWIN_COMPOSE=Q DISPLAY={self.ctl} ./kwin_wayland (a copy) "
+                             + " ".join(args[1:-4]) + " --xwayland-fd FD --xwayland-fd FD"
+                             + f" (the two listening sockets of :{n}, made by this script)")
+        self.spawn("kwin", args, env={**self.ctl_env(), "KWIN_COMPOSE": "Q"}, pass_fds=fds)
+        if not wait_for(lambda: os.path.exists(os.path.join(self.runtime, sock)), 30):
+            raise SetupError("kwin_wayland did not start: " + self.log("kwin")[-800:])
+        self.wayland = sock
+        self.game_display = f":{n}"
+
+        def xwayland_ready():
+            r = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                               env={**self.base_env(), "DISPLAY": self.game_display},
+                               capture_output=True, text=True)
+            return "window id" in r.stdout
+        if not wait_for(xwayland_ready, 30, 0.5):
+            raise SetupError("KWin's Xwayland did not start: " + self.log("kwin")[-800:])
         time.sleep(1)
 
     def start_weston(self, xwayland):
@@ -369,6 +483,13 @@ class Session:
                 except subprocess.TimeoutExpired:
                     os.killpg(p.pid, signal.SIGKILL)
                     p.wait()
+        for s in self.sockets:
+            s.close()
+        for f in self.own_files:
+            try:
+                os.remove(f)
+            except OSError:
+                pass
 
 
 # ---- the checks --------------------------------------------------------------
@@ -388,11 +509,14 @@ class Run:
     def xdo(self, *args):
         subprocess.run(["xdotool", *map(str, args)], env=self.s.ctl_env(), check=True)
 
-    def shot(self, path=None):
+    def shot(self, path=None, crop=None):
+        """A screenshot of the display; saved to `path` if given, cropped to the
+        rectangle `crop` (x, y, w, h) there."""
         ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.s.ctl_env(),
                              check=True, capture_output=True).stdout
         if path:
-            subprocess.run(["convert", "ppm:-", path], input=ppm, check=True)
+            cut = ["-crop", "{2}x{3}+{0}+{1}".format(*crop), "+repage"] if crop else []
+            subprocess.run(["convert", "ppm:-", *cut, path], input=ppm, check=True)
         return Image(ppm)
 
     def at(self, win, point):
@@ -428,7 +552,10 @@ class Run:
     def probe(self, what):
         """The game still answers: its LED sign moves on, or (where the sign
         stands still) a hint comes up over a caption button."""
-        win = self.find_main()
+        # A hint may still cover the buttons that find the window: under KWin
+        # with Xwayland it stays until its 10-second time-out once the pointer
+        # has jumped off the window.
+        win = wait_for(self.find_main, 11, 0.5)
         how = None
         if win and self.alive():
             if wait_for(lambda: self.sign_moves(win, 0.4), 2.0, 0):
@@ -476,6 +603,14 @@ class Run:
             if m:
                 out.append((wid, *map(int, m.groups())))
         return out
+
+    def x_state(self, wid):
+        """The window manager's state of an X window (WM_STATE): Normal,
+        Iconic, or None when it has none (withdrawn)."""
+        r = subprocess.run(["xprop", "-id", str(wid), "WM_STATE"], env=self.s.game_x_env(),
+                           capture_output=True, text=True).stdout
+        m = re.search(r"window state: (\w+)", r)
+        return m.group(1) if m else None
 
     def x_main(self):
         return next((w for w in self.x_windows() if w[3:] == (MAIN_W, MAIN_H)), None)
@@ -641,6 +776,34 @@ class Run:
         if now != home:
             print(f"# the window did not come back to {home}: at {now}", flush=True)
 
+    def check_taps(self, tries=20):
+        """Clicks on the strip let go at once, as a touchpad's tap gives them:
+        where a compositor started its move only after the release, the window
+        would follow the pointer afterwards."""
+        home = self.find_main()
+        if not home:
+            self.result("tap-no-drag", None, "window not found")
+            return
+        stuck = []
+        for i in range(1, tries + 1):
+            self.xdo("mousemove", *self.at(home, STRIP_POINT), "mousedown", 1, "mouseup", 1)
+            time.sleep(0.3)
+            self.xdo("mousemove", *self.at(home, (STRIP_POINT[0] + 150, STRIP_POINT[1] + 120)))
+            time.sleep(0.3)
+            now = self.find_main()
+            if now != home:
+                stuck.append((i, now))
+                # The next click ends such a move.
+                self.xdo("click", 1)
+                time.sleep(0.5)
+                self.drag_back(home)
+        self.park()
+        self.result("tap-no-drag", not stuck,
+                    f"{tries - len(stuck)}/{tries} clicks let go at once (no delay between press and "
+                    "release) left the window where it stood"
+                    + ("; after clicks " + ", ".join(f"{i} (window at {p})" for i, p in stuck)
+                       + " it followed the pointer" if stuck else ""))
+
     def drag_back(self, home):
         for _ in range(4):
             now = self.find_main()
@@ -661,12 +824,17 @@ class Run:
         return self.cpu() - c
 
     def sign_speed(self, win):
-        """The sign's scrolling speed in pixels a second, or None."""
-        a, t = self.sign(self.shot(), win), time.time()
-        time.sleep(0.5)
-        b, u = self.sign(self.shot(), win), time.time()
-        shift = self.sign_shift(a, b)
-        return shift / (u - t) if shift else None
+        """The sign's scrolling speed in pixels a second, or None. Measured
+        again when two screenshots show no shift (a nested compositor may not
+        have drawn anything new in between)."""
+        for _ in range(3):
+            a, t = self.sign(self.shot(), win), time.time()
+            time.sleep(0.5)
+            b, u = self.sign(self.shot(), win), time.time()
+            shift = self.sign_shift(a, b)
+            if shift:
+                return shift / (u - t)
+        return None
 
     def check_minimise(self):
         win = self.main
@@ -705,6 +873,67 @@ class Run:
                     (f"{shift} px on from where it was before the button" if shift is not None
                      else "its picture not found in the one before the button") +
                     (f" (running on it would be {far:.0f} px on)" if far else ""))
+
+    def check_minimise_ranking(self):
+        """The minimise button with the ranking window open: every window of
+        the game goes, and the restore brings back the ranking window as it
+        was, over the main window."""
+        win = self.find_main()
+        if not win:
+            self.result("minimise-ranking", None, "the window is not on the screen")
+            return
+        self.click(self.at(win, BUTTON_CENTRE[2]))
+        self.park()
+        pos = wait_for(lambda: self.pics.find_ranking(self.shot()), 3, 0.2)
+        if not pos:
+            self.result("minimise-ranking", False, "no ranking window after the button")
+            return
+        before = self.shot().crop(*pos, RANK_W, RANK_H)
+        # The screenshots show the main window's place and a margin round it.
+        area = (max(0, win[0] - 20), max(0, win[1] - 20), MAIN_W + 40, MAIN_H + 40)
+        area = (*area[:2], min(area[2], SCREEN_W - area[0]), min(area[3], SCREEN_H - area[1]))
+        self.click(self.at(win, BUTTON_CENTRE[3]))
+        self.park()
+        time.sleep(1.0)
+        img = self.shot(os.path.join(self.shots, f"{self.s.setup}-ranking-minimised.png"), area)
+        seen = [name for name, found in (("main window", self.pics.find_main(img)),
+                                         ("ranking window", self.pics.find_ranking(img))) if found]
+        # A window manager that composites (mutter) keeps a minimised window
+        # mapped: what counts is the state it gives the window.
+        mapped = [f"{w[3]}x{w[4]} at {w[1]},{w[2]}" for w in self.x_windows()
+                  if self.x_state(w[0]) == "Normal"]
+        gone = not seen and not mapped
+        detail = ("after the button no window of the game on the screen" if not seen else
+                  "after the button still on the screen: " + ", ".join(seen))
+        if self.s.game_display:
+            detail += "; the X server has " + (", ".join(mapped) + " shown" if mapped else
+                                               "none of them shown (mapped in the normal state)")
+        how = self.restore(win)
+        time.sleep(1.0)
+        img = self.shot(os.path.join(self.shots, f"{self.s.setup}-ranking-restored.png"), area)
+        back = self.find_main(img)
+        now = self.pics.find_ranking(img)
+        same = now is not None and img.crop(*now, RANK_W, RANK_H) == before
+        stacking = ""
+        if self.s.game_display and back:
+            order = subprocess.run(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"], env=self.s.game_x_env(),
+                                   capture_output=True, text=True).stdout
+            ids = [int(h, 16) for h in re.findall(r"0x[0-9a-f]+", order)]
+            ranks = {int(w[0]): w[3:] for w in self.x_windows()}
+            main_at = [i for i, wid in enumerate(ids) if ranks.get(wid) == (MAIN_W, MAIN_H)]
+            rank_at = [i for i, wid in enumerate(ids) if ranks.get(wid) == (RANK_W, RANK_H)]
+            if main_at and rank_at:
+                stacking = ("; the window manager stacks it " +
+                            ("above" if rank_at[0] > main_at[0] else "below") + " the main window")
+        ok = gone and back is not None and now == pos and same
+        self.result("minimise-ranking", ok, detail + f"; restored by {how}: main window "
+                    + (f"at {back}" if back else "not back") + ", ranking window "
+                    + (f"at {now}" + (", whole on top and as it was" if same else ", not as it was")
+                       if now else "not back") + stacking)
+        if now:
+            self.click((now[0] + RANK_CLOSE[0], now[1] + RANK_CLOSE[1]))
+            self.park()
+            wait_for(lambda: self.pics.find_ranking(self.shot()) is None, 2, 0.2)
 
     def restore(self, win):
         """Brings the minimised window back as a task bar would; returns how."""
@@ -757,7 +986,8 @@ class Run:
 
     def check_penalty(self):
         win = self.main
-        for deal in range(4):
+        # One deal in three holds the penalty card.
+        for deal in range(10):
             hit = self.find_penalty_card(win)
             if hit:
                 break
@@ -766,7 +996,7 @@ class Run:
             self.park()
             time.sleep(0.8)
         else:
-            self.result("penalty-window", False, "no penalty card in four deals")
+            self.result("penalty-window", False, "no penalty card in ten deals")
             return
         n, t_click, img, pos, t_seen = hit
         want = centred(PEN_W, PEN_H)
@@ -955,8 +1185,9 @@ class Run:
         # Minimising comes last: where nothing brings the window back, the
         # other checks could not see it.
         steps = [("hint", self.check_hints), ("buttons", self.check_buttons),
-                 ("drags", self.check_drags), ("penalty", self.check_penalty),
-                 ("ranking", self.check_ranking), ("minimise", self.check_minimise)]
+                 ("drags", self.check_drags), ("taps", self.check_taps), ("penalty", self.check_penalty),
+                 ("ranking", self.check_ranking), ("minimise", self.check_minimise),
+                 ("minimise-ranking", self.check_minimise_ranking)]
         for name, step in steps:
             if not self.alive():
                 break
@@ -1000,6 +1231,11 @@ def main():
     ap.add_argument("--keep-logs", action="store_true", help="keep the logs of the run and say where")
     ap.add_argument("--no-install", action="store_true",
                     help="do not install the missing Debian packages first")
+    ap.add_argument("--display", type=int, default=71,
+                    help="the first X display number to use (default 71)")
+    ap.add_argument("--isolate", action="store_true",
+                    help="run in a mount and network namespace of its own with a private /tmp, so that "
+                         "its X servers are out of sight of other users (unshare, as root)")
     args = ap.parse_args()
     exe_dir = os.path.abspath(args.exe_dir)
     if not os.access(os.path.join(exe_dir, "nupenupe"), os.X_OK):
@@ -1009,15 +1245,30 @@ def main():
         # What this setup needs, installed with the project's own script.
         subprocess.run(["bash", os.path.join(ROOT, "scripts", "install-deps.sh"), *PACKAGES["all"],
                         *PACKAGES[args.setup]], check=True)
+    if args.isolate and not os.environ.get("NUPE_CHECKS_INSIDE"):
+        # Again, inside namespaces of its own; the packages are in place.
+        return subprocess.run(["unshare", "--mount", "--net", "--propagation", "private", "--",
+                               sys.executable, os.path.abspath(__file__), *sys.argv[1:], "--no-install"],
+                              env={**os.environ, "NUPE_CHECKS_INSIDE": "1"}).returncode
+    if args.isolate:
+        # A /tmp of our own: X servers keep their sockets and lock files
+        # there, and their abstract sockets are in the network namespace, so
+        # the Xwayland that mutter or Weston starts on the first free display
+        # (:0, say) is seen by nobody else.
+        subprocess.run(["mount", "-t", "tmpfs", "tmpfs", "/tmp"], check=True)
+        os.mkdir("/tmp/.X11-unix")
+        os.chmod("/tmp/.X11-unix", 0o1777)
     os.makedirs(args.shots, exist_ok=True)
     pics = Pictures(args.resources)
 
     # The ranking beside the executable is put back as it was.
     rank = os.path.join(exe_dir, "Rank.Dat")
     saved = open(rank, "rb").read() if os.path.exists(rank) else None
+    with open(rank, "wb") as f:
+        f.write(ranking_bytes(RANKING))
 
     work = tempfile.mkdtemp(prefix="window-checks-")
-    session = Session(args.setup, work)
+    session = Session(args.setup, work, args.display)
     run = Run(session, pics, exe_dir, args.shots)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(2))
     status = 2
