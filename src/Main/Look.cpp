@@ -8,7 +8,11 @@
 #include <QLabel>
 #include <QScreen>
 #include <QWidget>
+#include <QPointer>
 #include <QWindow>
+// std
+#include <utility>
+#include <vector>
 
 namespace Look {
 
@@ -47,51 +51,69 @@ void SetTextColour(QWidget* widget, const QColor& colour)
 }
 
 namespace {
-// Sizes its label to the label's text just before the label is painted, if
-// the text has changed since the label was last sized.
-class TFitBeforePaint : public QObject {
+void FitNow(QLabel* label, int height)
+{
+    label->resize(label->fontMetrics().horizontalAdvance(label->text()), height);
+}
+
+// Labels that wait for a window of the game to be on screen before they are
+// sized to their text: measuring text loads its font, and the first font
+// loaded sets up the whole font configuration (10 to 16 ms), which must not
+// hold up the main window's first appearance. The first window exposed opens
+// the gate for good; from then on every label is sized at once, on screen or
+// not, so that a window shows its labels at their size from its first frame.
+class TFitGate : public QObject {
 public:
-    explicit TFitBeforePaint(QLabel* label) : QObject(label) { label->installEventFilter(this); }
+    static TFitGate& Instance()
+    {
+        static TFitGate* gate = new TFitGate(qApp);
+        return *gate;
+    }
+    bool Open() const { return Opened; }
+    void Defer(QLabel* label, int height)
+    {
+        std::erase_if(Waiting, [label](const TWaiting& w) { return !w.Label || w.Label == label; });
+        Waiting.push_back({label, height});
+        if (Waiting.size() == 1)
+            qApp->installEventFilter(this);
+    }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && Pending) {
-            Pending = false;
-            Fit(static_cast<QLabel*>(watched), Height);
-        }
+        // The expose comes before the window's first paint, so every label
+        // is painted at its size.
+        if (event->type() == QEvent::Expose && watched->isWindowType() &&
+            static_cast<QWindow*>(watched)->isExposed())
+            OpenGate();
         return false;
     }
-    static void Fit(QLabel* label, int height)
+
+private:
+    using QObject::QObject;
+    struct TWaiting {
+        QPointer<QLabel> Label;
+        int Height;
+    };
+    void OpenGate()
     {
-        label->resize(label->fontMetrics().horizontalAdvance(label->text()), height);
+        Opened = true;
+        qApp->removeEventFilter(this);
+        for (const TWaiting& w : std::exchange(Waiting, {}))
+            if (w.Label)
+                FitNow(w.Label, w.Height);
     }
-    bool Pending = false;
-    int Height = 0;
+    bool Opened = false;
+    std::vector<TWaiting> Waiting;
 };
 } // namespace
 
-void FitToTextNow(QLabel* label, int height)
-{
-    TFitBeforePaint::Fit(label, height);
-    if (auto* fit = label->findChild<TFitBeforePaint*>(QString(), Qt::FindDirectChildrenOnly))
-        fit->Pending = false;
-}
-
 void FitToText(QLabel* label, int height)
 {
-    // Measuring text loads its font, and the first font loaded sets up the
-    // whole font configuration: a label that is not on screen yet is sized
-    // when it is first painted, so that no window waits for fonts before it
-    // appears.
-    const QWindow* window = label->window()->windowHandle();
-    if (label->isVisible() && window && window->isExposed()) {
-        TFitBeforePaint::Fit(label, height);
+    TFitGate& gate = TFitGate::Instance();
+    if (gate.Open()) {
+        FitNow(label, height);
         return;
     }
-    auto* fit = label->findChild<TFitBeforePaint*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!fit)
-        fit = new TFitBeforePaint(label);
-    fit->Pending = true;
-    fit->Height = height;
+    gate.Defer(label, height);
     label->resize(label->width(), height);
 }
 
