@@ -21,6 +21,7 @@
 // std
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Test {
@@ -36,6 +37,11 @@ public:
     ~TMessageRecorder();
     std::vector<TMessage> Messages;
 };
+
+// Runs the program's own message loop until something ends it, or until the
+// guard ends a loop that hangs, after `guardMs`. Returns the loop's exit
+// code, or nothing when the guard ended it. The guard dies with the call.
+std::optional<int> RunMessageLoop(int guardMs = 10000);
 
 // Types `text` into `widget` one character at a time, any script.
 void TypeText(QWidget* widget, const QString& text);
