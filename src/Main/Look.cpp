@@ -56,64 +56,73 @@ void FitNow(QLabel* label, int height)
     label->resize(label->fontMetrics().horizontalAdvance(label->text()), height);
 }
 
-// Labels that wait for a window of the game to be on screen before they are
-// sized to their text: measuring text loads its font, and the first font
-// loaded sets up the whole font configuration (10 to 16 ms), which must not
-// hold up the main window's first appearance. The first window exposed opens
-// the gate for good; from then on every label is sized at once, on screen or
-// not, so that a window shows its labels at their size from its first frame.
-class TFitGate : public QObject {
+// Measuring text loads its font, and the first font loaded sets up the whole
+// font configuration (10 to 16 ms), which must not hold up the main window's
+// first appearance. So until a window of the game has been on screen, a
+// label waits to be sized until its own window is first exposed, which comes
+// just before that window's first paint; from then on every label is sized
+// at once, on screen or not, and shows at its size from its window's first
+// frame.
+bool FontsLoaded = false;
+
+// The labels of one window that wait for it to be exposed.
+class TWaitingFits : public QObject {
 public:
-    static TFitGate& Instance()
+    explicit TWaitingFits(QWidget* window) : QObject(window)
     {
-        static TFitGate* gate = new TFitGate(qApp);
-        return *gate;
+        setObjectName(Name);
+        window->installEventFilter(this);
     }
-    bool Open() const { return Opened; }
-    void Defer(QLabel* label, int height)
+    static TWaitingFits* Of(QWidget* window)
     {
-        std::erase_if(Waiting, [label](const TWaiting& w) { return !w.Label || w.Label == label; });
-        Waiting.push_back({label, height});
-        if (Waiting.size() == 1)
-            qApp->installEventFilter(this);
+        return static_cast<TWaitingFits*>(
+            window->findChild<QObject*>(Name, Qt::FindDirectChildrenOnly));
+    }
+    void Add(QLabel* label, int height)
+    {
+        std::erase_if(Labels, [label](const TWaiting& w) { return !w.Label || w.Label == label; });
+        Labels.push_back({label, height});
     }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        // The expose comes before the window's first paint, so every label
-        // is painted at its size.
+        // The native window exists from the show event on; its expose comes
+        // later, once the window system shows it.
+        if (event->type() == QEvent::Show && watched->isWidgetType())
+            if (QWindow* handle = static_cast<QWidget*>(watched)->windowHandle())
+                handle->installEventFilter(this);
         if (event->type() == QEvent::Expose && watched->isWindowType() &&
-            static_cast<QWindow*>(watched)->isExposed())
-            OpenGate();
+            static_cast<QWindow*>(watched)->isExposed()) {
+            FontsLoaded = true;
+            for (const TWaiting& w : std::exchange(Labels, {}))
+                if (w.Label)
+                    FitNow(w.Label, w.Height);
+            deleteLater();
+        }
         return false;
     }
 
 private:
-    using QObject::QObject;
+    static inline const QString Name = QStringLiteral("nupe-waiting-fits");
     struct TWaiting {
         QPointer<QLabel> Label;
         int Height;
     };
-    void OpenGate()
-    {
-        Opened = true;
-        qApp->removeEventFilter(this);
-        for (const TWaiting& w : std::exchange(Waiting, {}))
-            if (w.Label)
-                FitNow(w.Label, w.Height);
-    }
-    bool Opened = false;
-    std::vector<TWaiting> Waiting;
+    std::vector<TWaiting> Labels;
 };
 } // namespace
 
 void FitToText(QLabel* label, int height)
 {
-    TFitGate& gate = TFitGate::Instance();
-    if (gate.Open()) {
+    // A label still waiting in its window's list is sized again to the same
+    // text when that window is exposed, which changes nothing.
+    if (FontsLoaded) {
         FitNow(label, height);
         return;
     }
-    gate.Defer(label, height);
+    TWaitingFits* waiting = TWaitingFits::Of(label->window());
+    if (!waiting)
+        waiting = new TWaitingFits(label->window());
+    waiting->Add(label, height);
     label->resize(label->width(), height);
 }
 
