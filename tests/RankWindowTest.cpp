@@ -82,37 +82,22 @@ TEST_F(Ranking, EmptyTableShowsOnlyHeadersNumbersAndTheCloseButton)
 // result shows ink in its time, name and date cells, an empty row only its
 // number, and the numbers end where the layout puts them. The parameter is
 // the showing looked at; the ones before it have been shown and closed.
-struct TShowing {
+constexpr struct {
     const char* Name;
-    int Rows;        // rows 1 .. Rows hold results
-    int32_t EditRow; // the row being named, or 0
-};
-constexpr TShowing Showings[] = {
-    {"Empty", 0, 0}, {"OneRow", 1, 0}, {"Full", 10, 0}, {"EditOnRowTen", 10, 10}};
+    int Rows, EditRow; // rows 1 .. Rows hold results; the row being named
+} Showings[] = {{"Empty", 0, 0}, {"OneRow", 1, 0}, {"Full", 10, 0}, {"EditOnRowTen", 10, 10}};
 
-class RankingOnScreen : public Ranking, public ::testing::WithParamInterface<int> {
-protected:
-    // Whether anything but the window colour lies in the cell.
-    static bool Ink(const QImage& shot, int left, int right, int row)
-    {
-        const int top = 64 + 24 * (row - 1);
+// The last column of x in [left, right) with ink on the row's band, or -1.
+int InkRight(const QImage& shot, int left, int right, int row)
+{
+    for (int x = right - 1, top = 64 + 24 * (row - 1); x >= left; --x)
         for (int y = top; y < top + 19; ++y)
-            for (int x = left; x < right; ++x)
-                if (shot.pixelColor(x, y) != Look::WindowColour)
-                    return true;
-        return false;
-    }
-    // The last column with ink in the row number's box.
-    static int NumberInkRight(const QImage& shot, int row)
-    {
-        const int top = 64 + 24 * (row - 1);
-        for (int x = 71; x >= 0; --x)
-            for (int y = top; y < top + 19; ++y)
-                if (shot.pixelColor(x, y) != Look::WindowColour)
-                    return x;
-        return -1;
-    }
-};
+            if (shot.pixelColor(x, y) != Look::WindowColour)
+                return x;
+    return -1;
+}
+
+class RankingOnScreen : public Ranking, public ::testing::WithParamInterface<int> {};
 
 TEST_P(RankingOnScreen, ShowsEveryRowItHolds)
 {
@@ -126,18 +111,16 @@ TEST_P(RankingOnScreen, ShowsEveryRowItHolds)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&Rank()));
     }
     const QImage shot = Rank().grab().toImage();
-    for (int row = 1; row <= 10; ++row) {
-        const bool holds = row <= Showings[GetParam()].Rows;
-        EXPECT_EQ(Ink(shot, 72, 168, row), holds) << "time, row " << row;
-        EXPECT_EQ(Ink(shot, 168, 376, row), holds) << "name, row " << row;
-        EXPECT_EQ(Ink(shot, 376, 512, row), holds) << "date, row " << row;
-    }
+    for (int row = 1; row <= 10; ++row)
+        for (const auto& [left, right] : {std::pair(72, 168), {168, 376}, {376, 512}})
+            EXPECT_EQ(InkRight(shot, left, right, row) >= 0, row <= Showings[GetParam()].Rows)
+                << "row " << row << ", column " << left;
     // Right-aligned: each number's ink reaches the end of its box, x 53 for
     // rows 1 to 9 and 54 for the tenth, whose "th" ends one pixel further
     // right than the ninth's.
     for (int row = 1; row <= 10; ++row)
-        EXPECT_NEAR(NumberInkRight(shot, row), row < 10 ? 52 : 53, 1) << "row " << row;
-    EXPECT_EQ(NumberInkRight(shot, 10), NumberInkRight(shot, 9) + 1);
+        EXPECT_NEAR(InkRight(shot, 0, 72, row), row < 10 ? 52 : 53, 1) << "row " << row;
+    EXPECT_EQ(InkRight(shot, 0, 72, 10), InkRight(shot, 0, 72, 9) + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Showings, RankingOnScreen, ::testing::Range(0, 4),
