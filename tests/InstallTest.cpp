@@ -61,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(Install, ExitStatus,
 namespace {
 struct TRankPlace {
     const char* Name;
-    mode_t ExeDirMode;
+    bool PicturesBeside; // a game folder of its own; a system install keeps them elsewhere
+    mode_t ExeDirMode;   // 0777 stands for root, who may write any folder
     bool RankingThere;
     bool InDataFolder;
 };
@@ -73,12 +74,15 @@ void PrintTo(const TRankPlace& c, std::ostream* os)
 
 class RankPlace : public GameTest, public ::testing::WithParamInterface<TRankPlace> {};
 
-TEST_P(RankPlace, FollowsWhetherTheExecutablesFolderCanBeWritten)
+TEST_P(RankPlace, IsBesideTheExecutableOnlyInAGameFolderOfItsOwn)
 {
     const TRankPlace& c = GetParam();
     const QString exe = Dir.Path(QStringLiteral("exe"));
     const QString data = Dir.Path(QStringLiteral("data"));
     ASSERT_TRUE(QDir().mkdir(data));
+    if (!c.PicturesBeside) {
+        ASSERT_TRUE(QFile::remove(exe + QStringLiteral("/Img.Dat")));
+    }
     if (c.RankingThere) {
         ASSERT_TRUE(SaveRanking(exe + QStringLiteral("/Rank.Dat"), TRanking{}));
     }
@@ -104,8 +108,12 @@ TEST_P(RankPlace, FollowsWhetherTheExecutablesFolderCanBeWritten)
                          << ", 2: its folder was not made";
 }
 
-INSTANTIATE_TEST_SUITE_P(Install, RankPlace,
-                         ::testing::Values(TRankPlace{"GameFolder", 0777, false, false},
-                                           TRankPlace{"SystemInstall", 0555, false, true},
-                                           TRankPlace{"RankingAlreadyBeside", 0555, true, false}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Install, RankPlace,
+    ::testing::Values(TRankPlace{"GameFolder", true, 0777, false, false},
+                      TRankPlace{"ReadOnlyGameFolder", true, 0555, false, true},
+                      TRankPlace{"SharedRankingBeside", true, 0555, true, false},
+                      TRankPlace{"SystemInstall", false, 0555, false, true},
+                      TRankPlace{"SystemInstallAsRoot", false, 0777, false, true},
+                      TRankPlace{"RankingOfAnOlderVersionBeside", false, 0777, true, true}),
+    [](const auto& info) { return std::string(info.param.Name); });

@@ -13,6 +13,7 @@
 #include "StopForm/StopForm.h"
 // Qt
 #include <QDir>
+#include <QFile>
 #include <QPoint>
 #include <QTest>
 #include <QTimer>
@@ -82,7 +83,8 @@ int32_t ShownPicture(const TForm1& form, int32_t n, int pictures = 32);
 
 namespace Test {
 // The windows on a seeded 32-picture deal, a test clock, recorded message
-// boxes, and "Rank.Dat" in the scratch directory's "exe" folder.
+// boxes, and "Rank.Dat" in the scratch directory's "exe" folder, a game
+// folder of its own (the build's layout: the pictures beside the executable).
 class GameTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -92,6 +94,7 @@ protected:
         // The ranking lives beside the executable, which is not the current
         // directory (that holds Img.Dat).
         QDir().mkdir(QStringLiteral("exe"));
+        QFile::copy(QStringLiteral("Img.Dat"), QStringLiteral("exe/Img.Dat"));
         Main().AppDir = Dir.Path(QStringLiteral("exe")) + QDir::separator();
         // The whole board in view: the off-screen display is only 800 x 600.
         Main().FitWindow(QSize(1920, 1080));

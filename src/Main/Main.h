@@ -75,8 +75,8 @@ public:
     // The ranking update at the end of a game: places ElapsedMs in the top
     // ten, lets the player name it in the ranking window, then saves it.
     void EnterRanking();
-    // Where "Rank.Dat" is read and saved: beside the executable, or in the
-    // player's data folder when the executable's folder cannot be written.
+    // Where "Rank.Dat" is read and saved: beside the executable in a game
+    // folder of its own, otherwise in the player's data folder (RankPlace.h).
     QString RankPath() const;
     void BtnRankClick();
 

@@ -3,27 +3,17 @@
 // update at the end of a finished game.
 #include "Main/Main.h"
 
+#include "Main/RankPlace.h"
 #include "Platform/Clock.h"
 #include "Platform/CodePage.h"
 #include "Platform/Platform.h"
 #include "Rank/Rank.h"
 // Qt
-#include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 QString TForm1::RankPath() const
 {
-    // A game folder of its own keeps the ranking beside the executable, and
-    // so does one whose ranking is already there. Under a system install
-    // that folder cannot be written, and each player keeps a ranking in
-    // their own data folder.
-    const QString beside = AppDir + RankFileName;
-    if (QFileInfo(AppDir).isWritable() || QFileInfo::exists(beside))
-        return beside;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    return QDir::toNativeSeparators(data + QLatin1Char('/') + RankFileName);
+    return RankFilePath(AppDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
 void TForm1::ReadRanking(TRankAccess access)
