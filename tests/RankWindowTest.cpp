@@ -480,8 +480,10 @@ TEST_F(Ranking, RankingButtonDuringTheWaitKeepsThePendingEntry)
 
 TEST_F(Ranking, SaveErrorStopsTheGameEndAndIsShown)
 {
-    QDir().mkdir(RankFile()); // a directory in the way
-    FinishGame(12000, [&] { CloseRanking(); });
+    FinishGame(12000, [&] {
+        QDir().mkdir(RankFile()); // a directory in the way, once the name is asked for
+        CloseRanking();
+    });
     ASSERT_EQ(Messages.Messages.size(), 1u);
     EXPECT_EQ(Messages.Messages[0].Text, QStringLiteral("ファイルへのアクセスが拒否されました"));
     EXPECT_EQ(Messages.Messages[0].Caption, QStringLiteral("ぬぺぬぺ衰弱"));
@@ -589,7 +591,9 @@ INSTANTIATE_TEST_SUITE_P(
                                   [](const QString& path) {
                                       QFile::link(QStringLiteral("gone.dat"), path);
                                   },
-                                  "I/O エラー (2)", ""}),
+                                  "I/O エラー (2)", ""},
+                      TUnwritable{"Directory", [](const QString& path) { QDir().mkdir(path); },
+                                  "ファイルへのアクセスが拒否されました", ""}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace
