@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 // std
 #include <cstdlib>
+#include <optional>
 // POSIX
 #include <unistd.h>
 
@@ -425,6 +426,36 @@ TEST_F(Ranking, ExitDuringTheWaitInTheRunningProgramWaitsForTheWindow)
     EXPECT_FALSE(guardFired);
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(ReadFile()[1].Name, "Z");
+}
+
+// While another copy holds the lock the windows run on, nothing starts under
+// the pending save, and the save follows the release.
+TEST_F(Ranking, WaitForAnotherCopysLockKeepsTheWindowsRunningAndThenSaves)
+{
+    Main().show();
+    std::optional<TRankLock> other;
+    bool ranDuringTheWait = false;
+    FinishGame(12000, [&] {
+        other.emplace(RankFile());
+        QTimer::singleShot(300, Main().ImgArea, [&] {
+            ranDuringTheWait = Main().RankSaving && !QFile::exists(RankFile());
+            const int32_t first = Main().FirstCard;
+            int32_t lone = 1;
+            while (Main().Cards[lone].Opened)
+                ++lone;
+            Click(lone);
+            EXPECT_EQ(Main().FirstCard, first);
+            ClickCaption(Caption::Rank);
+            EXPECT_FALSE(Rank().isVisible());
+            ClickCaption(Caption::Exit); // the end waits for the save
+            other.reset();
+        });
+        CloseRanking();
+    });
+    EXPECT_TRUE(ranDuringTheWait);
+    EXPECT_EQ(ReadFile()[1].Time, 12000);
+    EXPECT_EQ(Main().PairsFound, 0); // the next game, dealt after the save
+    EXPECT_TRUE(Platform::TerminateRequested());
 }
 
 TEST_F(Ranking, BoardClicksAreRefusedWhileTheWindowIsOpen)
