@@ -18,7 +18,7 @@ using namespace Test;
 namespace {
 struct TExitCase {
     const char* Name;
-    const char* Picture; // "none", "junk" or "strip"
+    const char* Picture; // "none", "junk", "strip" or "huge"
     int Status;
 };
 void PrintTo(const TExitCase& c, std::ostream* os)
@@ -37,6 +37,11 @@ TEST_P(ExitStatus, TellsALauncherHowTheRunEnded)
         WriteStrip(24);
     } else if (std::string(c.Picture) == "junk") {
         WriteBytes(QStringLiteral("Img.Dat"), "not a picture");
+    } else if (std::string(c.Picture) == "huge") {
+        // A strip followed by 64 GiB of nothing (a sparse file): only the
+        // strip is read.
+        WriteStrip(24);
+        ASSERT_TRUE(QFile(QStringLiteral("Img.Dat")).resize(qint64(64) << 30));
     }
     QProcess game;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -55,7 +60,8 @@ TEST_P(ExitStatus, TellsALauncherHowTheRunEnded)
 INSTANTIATE_TEST_SUITE_P(Install, ExitStatus,
                          ::testing::Values(TExitCase{"NoPictureFile", "none", 1},
                                            TExitCase{"BadPictureFile", "junk", 1},
-                                           TExitCase{"ClosedWindow", "strip", 0}),
+                                           TExitCase{"ClosedWindow", "strip", 0},
+                                           TExitCase{"HugeFileHoldingAStrip", "huge", 0}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 namespace {

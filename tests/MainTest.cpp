@@ -15,6 +15,8 @@
 #include <QWindow>
 // gtest
 #include <gtest/gtest.h>
+// POSIX
+#include <sys/stat.h>
 
 using namespace Test;
 
@@ -177,6 +179,8 @@ TEST_P(BadPictureFile, GivesOneMessageAndNoDeal)
         f.write(bytes);
     } else if (name == "TwoChannels") {
         WriteJpeg(QStringLiteral("Img.Dat"), MakeStrip(24), {.TwoChannels = true});
+    } else if (name == "Fifo") {
+        ::mkfifo("Img.Dat", 0666); // there, but no picture: not "missing"
     }
     TMessageRecorder messages;
     TWindows w;
@@ -191,7 +195,7 @@ TEST_P(BadPictureFile, GivesOneMessageAndNoDeal)
 
 INSTANTIATE_TEST_SUITE_P(Startup, BadPictureFile,
                          ::testing::Values("NotJpeg", "Narrow", "Low", "Truncated", "Huge",
-                                           "TwoChannels"));
+                                           "TwoChannels", "Fifo"));
 
 TEST(Startup, WideAndTallStripsShowWholeCellsAndTheTopEightyRows)
 {

@@ -141,7 +141,7 @@ TEST(RankFile, ErrorsReachTheErrorBox)
          },
          QStringLiteral("ファイルの末尾以降を読み込みました")},
         {[] { SaveRanking(QStringLiteral("/dev/full"), TRanking{}); },
-         QStringLiteral("ディスクがいっぱいです")},
+         QStringLiteral("I/O エラー (6)")},
         {[] { SaveRanking(RankFileName, TRanking{}); },
          QStringLiteral("ファイルへのアクセスが拒否されました")},
         {halfway, QStringLiteral("ディスクがいっぱいです")}};

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 // std
 #include <cstdlib>
+#include <optional>
 // POSIX
 #include <unistd.h>
 
@@ -470,6 +471,36 @@ TEST_F(Ranking, ExitDuringTheWaitInTheRunningProgramWaitsForTheWindow)
     EXPECT_EQ(ReadFile()[1].Name, "Z");
 }
 
+// While another copy holds the lock the windows run on, nothing starts under
+// the pending save, and the save follows the release.
+TEST_F(Ranking, WaitForAnotherCopysLockKeepsTheWindowsRunningAndThenSaves)
+{
+    Main().show();
+    std::optional<TRankLock> other;
+    bool ranDuringTheWait = false;
+    FinishGame(12000, [&] {
+        other.emplace(RankFile());
+        QTimer::singleShot(300, Main().ImgArea, [&] {
+            ranDuringTheWait = Main().RankSaving && !QFile::exists(RankFile());
+            const int32_t first = Main().FirstCard;
+            int32_t lone = 1;
+            while (Main().Cards[lone].Opened)
+                ++lone;
+            Click(lone);
+            EXPECT_EQ(Main().FirstCard, first);
+            ClickCaption(Caption::Rank);
+            EXPECT_FALSE(Rank().isVisible());
+            ClickCaption(Caption::Exit); // the end waits for the save
+            other.reset();
+        });
+        CloseRanking();
+    });
+    EXPECT_TRUE(ranDuringTheWait);
+    EXPECT_EQ(ReadFile()[1].Time, 12000);
+    EXPECT_EQ(Main().PairsFound, 0); // the next game, dealt after the save
+    EXPECT_TRUE(Platform::TerminateRequested());
+}
+
 TEST_F(Ranking, BoardClicksAreRefusedWhileTheWindowIsOpen)
 {
     Main().BtnRankClick();
@@ -523,8 +554,10 @@ TEST_F(Ranking, RankingButtonDuringTheWaitKeepsThePendingEntry)
 
 TEST_F(Ranking, SaveErrorStopsTheGameEndAndIsShown)
 {
-    QDir().mkdir(RankFile()); // a directory in the way
-    FinishGame(12000, [&] { CloseRanking(); });
+    FinishGame(12000, [&] {
+        QDir().mkdir(RankFile()); // a directory in the way, once the name is asked for
+        CloseRanking();
+    });
     ASSERT_EQ(Messages.Messages.size(), 1u);
     EXPECT_EQ(Messages.Messages[0].Text, QStringLiteral("ファイルへのアクセスが拒否されました"));
     EXPECT_EQ(Messages.Messages[0].Caption, QStringLiteral("ぬぺぬぺ衰弱"));
@@ -632,7 +665,9 @@ INSTANTIATE_TEST_SUITE_P(
                                   [](const QString& path) {
                                       QFile::link(QStringLiteral("gone.dat"), path);
                                   },
-                                  "I/O エラー (2)", ""}),
+                                  "I/O エラー (2)", ""},
+                      TUnwritable{"Directory", [](const QString& path) { QDir().mkdir(path); },
+                                  "ファイルへのアクセスが拒否されました", ""}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

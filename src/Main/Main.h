@@ -139,6 +139,9 @@ public:
     int32_t HintButton = 0;
     int32_t PictureCount = 0;
     bool RankWaiting = false;
+    // The end of a game is saving its result (and may wait for another
+    // copy's lock meanwhile).
+    bool RankSaving = false;
     TRanking Ranking;
 
 protected:

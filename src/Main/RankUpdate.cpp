@@ -9,6 +9,7 @@
 #include "Platform/Platform.h"
 #include "Rank/Rank.h"
 // Qt
+#include <QScopedValueRollback>
 #include <QStandardPaths>
 
 QString TForm1::RankPath() const
@@ -42,15 +43,20 @@ void TForm1::EnterRanking()
         return;
 
     // Another running copy may have saved meanwhile, or be saving right now:
-    // merge into a fresh read under the file's lock.
-    MergeRankEntry(RankPath(), Ranking, {ElapsedMs, Ranking[r].Name, Ranking[r].Date});
+    // merge into a fresh read under the file's lock. The windows keep running
+    // while the lock is awaited; board clicks and the ranking button wait for
+    // the save, so that nothing starts a second update or reads the table
+    // under this one.
+    const QScopedValueRollback saving(RankSaving, true);
+    MergeRankEntry(RankPath(), Ranking, {ElapsedMs, Ranking[r].Name, Ranking[r].Date},
+                   Platform::ProcessEventsFor);
 }
 
 void TForm1::BtnRankClick()
 {
-    // While a finished game waits for its name, the pending entry and the
-    // name being typed stay as they are.
-    if (RankWaiting)
+    // While a finished game waits for its name or saves it, the pending
+    // entry and the name being typed stay as they are.
+    if (RankWaiting || RankSaving)
         return;
     ReadRanking();
     Form3->ShowRanking(0);

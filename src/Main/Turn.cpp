@@ -76,6 +76,8 @@ void TForm1::ImgAreaMouseDown(Qt::MouseButton, int X, int Y)
         return;
     if (Form2 && Form2->isVisible())
         return;
+    if (RankSaving)
+        return;
     const auto cell = Board::CellAt(X, Y);
     if (!cell)
         return;
