@@ -6,6 +6,8 @@
 // Qt
 #include <QFile>
 #include <QRegularExpression>
+// POSIX
+#include <sys/stat.h>
 // gtest
 #include <gtest/gtest.h>
 
@@ -129,6 +131,17 @@ TEST(CardStrip, RefusesFilesThatAreNoUsableStrip)
          },
          "大きすぎ"},
         {"missing", [](const QString&) {}, "開けません"},
+        {"fifo", [](const QString& p) { ::mkfifo(QFile::encodeName(p), 0666); }, "通常のファイル"},
+        {"endless",
+         [&](const QString& p) {
+             // A progressive strip (every scan is read before the first row)
+             // broken off after its first scan, with no end in sight.
+             WriteJpeg(p, good, {.Progressive = true});
+             const QByteArray bytes = ReadBytes(p), sos("\xFF\xDA", 2);
+             QFile(p).resize(bytes.indexOf(sos, bytes.indexOf(sos) + 2));
+             QFile(p).resize(qint64(1) << 30);
+         },
+         "大きすぎ"},
     };
     for (const TCase& c : cases) {
         const QString path = QString::fromLatin1(c.name) + QStringLiteral(".dat");

@@ -18,7 +18,7 @@ using namespace Test;
 namespace {
 struct TExitCase {
     const char* Name;
-    const char* Picture; // "none", "junk" or "strip"
+    const char* Picture; // "none", "junk", "strip" or "huge"
     int Status;
 };
 void PrintTo(const TExitCase& c, std::ostream* os)
@@ -37,6 +37,11 @@ TEST_P(ExitStatus, TellsALauncherHowTheRunEnded)
         WriteStrip(24);
     } else if (std::string(c.Picture) == "junk") {
         WriteBytes(QStringLiteral("Img.Dat"), "not a picture");
+    } else if (std::string(c.Picture) == "huge") {
+        // A strip followed by 64 GiB of nothing (a sparse file): only the
+        // strip is read.
+        WriteStrip(24);
+        ASSERT_TRUE(QFile(QStringLiteral("Img.Dat")).resize(qint64(64) << 30));
     }
     QProcess game;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -55,13 +60,15 @@ TEST_P(ExitStatus, TellsALauncherHowTheRunEnded)
 INSTANTIATE_TEST_SUITE_P(Install, ExitStatus,
                          ::testing::Values(TExitCase{"NoPictureFile", "none", 1},
                                            TExitCase{"BadPictureFile", "junk", 1},
-                                           TExitCase{"ClosedWindow", "strip", 0}),
+                                           TExitCase{"ClosedWindow", "strip", 0},
+                                           TExitCase{"HugeFileHoldingAStrip", "huge", 0}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 namespace {
 struct TRankPlace {
     const char* Name;
-    mode_t ExeDirMode;
+    bool PicturesBeside; // a game folder of its own; a system install keeps them elsewhere
+    mode_t ExeDirMode;   // 0777 stands for root, who may write any folder
     bool RankingThere;
     bool InDataFolder;
 };
@@ -73,12 +80,15 @@ void PrintTo(const TRankPlace& c, std::ostream* os)
 
 class RankPlace : public GameTest, public ::testing::WithParamInterface<TRankPlace> {};
 
-TEST_P(RankPlace, FollowsWhetherTheExecutablesFolderCanBeWritten)
+TEST_P(RankPlace, IsBesideTheExecutableOnlyInAGameFolderOfItsOwn)
 {
     const TRankPlace& c = GetParam();
     const QString exe = Dir.Path(QStringLiteral("exe"));
     const QString data = Dir.Path(QStringLiteral("data"));
     ASSERT_TRUE(QDir().mkdir(data));
+    if (!c.PicturesBeside) {
+        ASSERT_TRUE(QFile::remove(exe + QStringLiteral("/Img.Dat")));
+    }
     if (c.RankingThere) {
         ASSERT_TRUE(SaveRanking(exe + QStringLiteral("/Rank.Dat"), TRanking{}));
     }
@@ -104,8 +114,12 @@ TEST_P(RankPlace, FollowsWhetherTheExecutablesFolderCanBeWritten)
                          << ", 2: its folder was not made";
 }
 
-INSTANTIATE_TEST_SUITE_P(Install, RankPlace,
-                         ::testing::Values(TRankPlace{"GameFolder", 0777, false, false},
-                                           TRankPlace{"SystemInstall", 0555, false, true},
-                                           TRankPlace{"RankingAlreadyBeside", 0555, true, false}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Install, RankPlace,
+    ::testing::Values(TRankPlace{"GameFolder", true, 0777, false, false},
+                      TRankPlace{"ReadOnlyGameFolder", true, 0555, false, true},
+                      TRankPlace{"SharedRankingBeside", true, 0555, true, false},
+                      TRankPlace{"SystemInstall", false, 0555, false, true},
+                      TRankPlace{"SystemInstallAsRoot", false, 0777, false, true},
+                      TRankPlace{"RankingOfAnOlderVersionBeside", false, 0777, true, true}),
+    [](const auto& info) { return std::string(info.param.Name); });

@@ -63,9 +63,10 @@ TEST(Platform, EndingWaitsUntilTheRunningHandlerAndItsBoxesAreDone)
     // waits, say) must not cut short an error box that handler shows later.
     Platform::ClearTerminateRequest();
     qint64 boxOpenMs = -1;
-    QTimer::singleShot(0, [&] {
+    QObject scope;
+    QTimer::singleShot(0, &scope, [&] {
         Platform::Terminate();
-        QTimer::singleShot(150, [] {
+        QTimer::singleShot(150, &scope, [] {
             if (QWidget* box = QApplication::activeModalWidget())
                 box->close();
         });
@@ -74,8 +75,7 @@ TEST(Platform, EndingWaitsUntilTheRunningHandlerAndItsBoxesAreDone)
         Platform::ShowMessage(QStringLiteral("ディスクがいっぱいです"), Platform::TMsgIcon::Error);
         boxOpenMs = open.elapsed();
     });
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
-    EXPECT_EQ(QCoreApplication::exec(), 0); // and the end still comes
+    EXPECT_EQ(RunMessageLoop(5000), 0); // and the end still comes
     EXPECT_GE(boxOpenMs, 150);
 }
 
@@ -95,7 +95,8 @@ TEST(Platform, WaitUntilSleepsUntilItsConditionHolds)
 
     // Ended by an event as soon as the condition holds, with no time limit.
     bool done = false;
-    QTimer::singleShot(50, [&] { done = true; });
+    QObject scope;
+    QTimer::singleShot(50, &scope, [&] { done = true; });
     wall.restart();
     Platform::WaitUntil([&] { return done; });
     EXPECT_TRUE(done);
@@ -140,7 +141,7 @@ TEST(RankFile, ErrorsReachTheErrorBox)
          },
          QStringLiteral("ファイルの末尾以降を読み込みました")},
         {[] { SaveRanking(QStringLiteral("/dev/full"), TRanking{}); },
-         QStringLiteral("ディスクがいっぱいです")},
+         QStringLiteral("I/O エラー (6)")},
         {[] { SaveRanking(RankFileName, TRanking{}); },
          QStringLiteral("ファイルへのアクセスが拒否されました")},
         {halfway, QStringLiteral("ディスクがいっぱいです")}};

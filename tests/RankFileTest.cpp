@@ -4,6 +4,7 @@
 
 #include "Main/RankFile.h"
 #include "Platform/CodePage.h"
+#include "Platform/TempFile.h"
 #include "RulesSupport.h"
 // Qt
 #include <QDir>
@@ -78,20 +79,42 @@ TEST(RankFile, MissingFileLoadsNothingAndIsNotCreated)
     EXPECT_EQ(table, OldTable());
 }
 
-TEST(RankFile, DirectoryNamedLikeTheFileIsNeitherLoadedNorOverwritten)
-{
-    TScratchDir dir;
-    ASSERT_TRUE(QDir().mkdir(RankFileName));
-    TRanking table = OldTable();
-    EXPECT_FALSE(LoadRanking(RankFileName, table));
-    EXPECT_EQ(table, OldTable());
+namespace {
+// A name that holds no ranking: reading for writing, saving (and reading,
+// but for a directory, which reading takes for no file) refuse it with Code.
+struct TOddFile {
+    const char* Name;
+    std::function<void()> Make;
+    int Code;
+};
+class OddRankFile : public ::testing::TestWithParam<TOddFile> {};
+} // namespace
 
-    const TInOutError e = Failure([&] { SaveRanking(RankFileName, table); });
-    EXPECT_STREQ(e.what(), AccessRefusedText);
-    EXPECT_EQ(e.Code, EISDIR);
-    EXPECT_TRUE(QFileInfo(RankFileName).isDir());
+// Refused without waiting on it, never locked or written, nothing created.
+TEST_P(OddRankFile, IsRefusedWithoutWaitingAndLeftAsItIs)
+{
+    const TOddFile& c = GetParam();
+    TScratchDir dir;
+    c.Make();
+    TRanking table = OldTable();
+    if (c.Code == EISDIR)
+        EXPECT_FALSE(LoadRanking(RankFileName, table));
+    else
+        EXPECT_EQ(Failure([&] { LoadRanking(RankFileName, table); }).Code, c.Code);
+    EXPECT_EQ(Failure([&] { LoadRanking(RankFileName, table, TRankAccess::ReadWrite); }).Code,
+              c.Code);
+    EXPECT_EQ(Failure([&] { SaveRanking(RankFileName, table); }).Code, c.Code);
+    EXPECT_FALSE(TRankLock(RankFileName, 0).Held());
+    EXPECT_EQ(table, OldTable());
     EXPECT_EQ(DirEntries(), QStringList{RankFileName});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    RankFile, OddRankFile,
+    ::testing::Values(TOddFile{"Directory", [] { QDir().mkdir(RankFileName); }, EISDIR},
+                      TOddFile{"Fifo", [] { ::mkfifo("Rank.Dat", 0666); }, ENXIO},
+                      TOddFile{"Device", [] { QFile::link("/dev/zero", RankFileName); }, ENXIO}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 // A load that fails at the end of the file changes neither the table nor
 // the file, and creates nothing; the rows themselves are the format's.
@@ -296,8 +319,9 @@ struct TSharing {
     const char* Name;
     TUser FileOwner, Saver;
     mode_t DirMode, FileMode;
-    bool HardLink = false; // a second name beside it
-    bool SymLink = false;  // saved through a link from elsewhere
+    bool HardLink = false;  // a second name beside it
+    bool SymLink = false;   // saved through a link from elsewhere
+    bool NoReserve = false; // a file system that cannot reserve room
 };
 
 void PrintTo(const TSharing& c, std::ostream* os)
@@ -376,7 +400,7 @@ INSTANTIATE_TEST_SUITE_P(RankFile, SharedRanking,
                                                     false, true}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
-// A full disk, a file where a directory should be, a name longer than the
+// A device, a file where a directory should be, a name longer than the
 // file system allows: the save names the cause, and changes nothing.
 TEST(RankFile, SaveErrorsNameTheirCause)
 {
@@ -386,7 +410,7 @@ TEST(RankFile, SaveErrorsNameTheirCause)
         QString Path;
         const char* Text;
         int Code;
-    } cases[] = {{QStringLiteral("/dev/full"), DiskFullText, ENOSPC},
+    } cases[] = {{QStringLiteral("/dev/full"), "I/O エラー (6)", ENXIO},
                  {QStringLiteral("plain/Rank.Dat"), "I/O エラー (20)", ENOTDIR},
                  {QString(300, QLatin1Char('r')), "I/O エラー (36)", ENAMETOOLONG}};
     for (const auto& c : cases) {
@@ -479,8 +503,10 @@ TEST_P(FullDiskInPlace, LeavesTheOldRankingReadable)
     const QByteArray old = ReadBytes(file);
 
     const int result = AsUser(c.Saver, [&] {
+        // Without a reservation the new ranking's tail is written first, and
+        // the limit cuts it off half-way.
         const rlimit limit{rlim_t(old.size() + 100), rlim_t(old.size() + 100)};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || (c.NoReserve && !RefuseFallocate()))
             return 3;
         try {
             SaveRanking(file, BigTable());
@@ -501,8 +527,41 @@ TEST_P(FullDiskInPlace, LeavesTheOldRankingReadable)
 
 INSTANTIATE_TEST_SUITE_P(RankFile, FullDiskInPlace,
                          ::testing::Values(TSharing{"HardLinked", Root, Root, 0755, 0644, true},
-                                           TSharing{"SomeoneElses", Root, TUser{}, 0755, 0666}),
+                                           TSharing{"SomeoneElses", Root, TUser{}, 0755, 0666},
+                                           TSharing{"NoReservation", Root, Root, 0755, 0644, true,
+                                                    false, true}),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+// What saves killed half-way left goes with the next save, and only that:
+// nothing of another name, kind or owner, nor the file of a running save.
+TEST(RankFile, SaveRemovesOnlyTheTemporariesOfKilledSaves)
+{
+    TScratchDir dir;
+    QByteArray running;
+    const int runningFd = Platform::CreateTempBeside("Rank.Dat", running);
+    const QString dead = QStringLiteral("Rank.Dat.nupenupe-00000000000zz.tmp");
+    const QStringList kept{QStringLiteral("Rank.Dat.old"),
+                           QStringLiteral("Rank.Dat.nupenupe-000000000000zz.tmp"),
+                           QStringLiteral("Other.Dat.nupenupe-00000000000zz.tmp"),
+                           QStringLiteral("Rank.Dat.nupenupe-00000000other.tmp"),
+                           QStringLiteral("Rank.Dat.nupenupe-000000000link.tmp"),
+                           QStringLiteral("Rank.Dat.nupenupe-00000000named.tmp"),
+                           QFile::decodeName(running)};
+    for (const QString& name : {kept[0], kept[1], kept[2], kept[3], dead})
+        WriteBytes(name, "half");
+    const bool foreign = ::chown(QFile::encodeName(kept[3]), Owner.Uid, Owner.Gid) == 0;
+    ASSERT_TRUE(QFile::link(kept[2], kept[4]));
+    ASSERT_EQ(::link("Rank.Dat.old", QFile::encodeName(kept[5])), 0);
+
+    ASSERT_TRUE(SaveRanking(RankFileName, OldTable()));
+    EXPECT_FALSE(QFile::exists(dead));
+    for (const QString& name : kept)
+        EXPECT_EQ(QFile::exists(name), name != kept[3] || foreign) << name.toStdString();
+    // Once the running save has ended without a rename, its file goes too.
+    ::close(runningFd);
+    ASSERT_TRUE(SaveRanking(RankFileName, OldTable()));
+    EXPECT_FALSE(QFile::exists(kept[6]));
+}
 
 // ---- two copies at the same moment -------------------------------------------------
 

@@ -3,6 +3,7 @@
 // real windows with "Rank.Dat" in a scratch directory.
 
 #include "TestSupport.h"
+#include "Main/Look.h"
 #include "Main/RankFile.h"
 // Qt
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 // std
 #include <cstdlib>
+#include <optional>
 // POSIX
 #include <unistd.h>
 
@@ -76,6 +78,54 @@ TEST_F(Ranking, EmptyTableShowsOnlyHeadersNumbersAndTheCloseButton)
               Main().ImageList2->Image(0).toImage().convertToFormat(shot.format()));
     EXPECT_FALSE(QFile::exists(RankFile())); // reading creates nothing
 }
+
+// What a player sees, showing after showing in one run: a row that holds a
+// result shows ink in its time, name and date cells, an empty row only its
+// number, and the numbers end where the layout puts them. The parameter is
+// the showing looked at; the ones before it have been shown and closed.
+constexpr struct {
+    const char* Name;
+    int Rows, EditRow; // rows 1 .. Rows hold results; the row being named
+} Showings[] = {{"Empty", 0, 0}, {"OneRow", 1, 0}, {"Full", 10, 0}, {"EditOnRowTen", 10, 10}};
+
+// The last column of x in [left, right) with ink on the row's band, or -1.
+int InkRight(const QImage& shot, int left, int right, int row)
+{
+    for (int x = right - 1, top = 64 + 24 * (row - 1); x >= left; --x)
+        for (int y = top; y < top + 19; ++y)
+            if (shot.pixelColor(x, y) != Look::WindowColour)
+                return x;
+    return -1;
+}
+
+class RankingOnScreen : public Ranking, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RankingOnScreen, ShowsEveryRowItHolds)
+{
+    for (int k = 0; k <= GetParam(); ++k) {
+        if (k > 0)
+            CloseRanking();
+        Main().Ranking = {};
+        for (int32_t i = 1; i <= Showings[k].Rows; ++i)
+            Main().Ranking[i] = FullTable()[i];
+        Rank().ShowRanking(Showings[k].EditRow);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Rank()));
+    }
+    const QImage shot = Rank().grab().toImage();
+    for (int row = 1; row <= 10; ++row)
+        for (const auto& [left, right] : {std::pair(72, 168), {168, 376}, {376, 512}})
+            EXPECT_EQ(InkRight(shot, left, right, row) >= 0, row <= Showings[GetParam()].Rows)
+                << "row " << row << ", column " << left;
+    // Right-aligned: each number's ink reaches the end of its box, x 53 for
+    // rows 1 to 9 and 54 for the tenth, whose "th" ends one pixel further
+    // right than the ninth's.
+    for (int row = 1; row <= 10; ++row)
+        EXPECT_NEAR(InkRight(shot, 0, 72, row), row < 10 ? 52 : 53, 1) << "row " << row;
+    EXPECT_EQ(InkRight(shot, 0, 72, 10), InkRight(shot, 0, 72, 9) + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Showings, RankingOnScreen, ::testing::Range(0, 4),
+                         [](const auto& info) { return std::string(Showings[info.param].Name); });
 
 TEST_F(Ranking, RowTenPutsTheEditOnItsNameCell)
 {
@@ -406,25 +456,49 @@ TEST_F(Ranking, ExitDuringTheWaitInTheRunningProgramWaitsForTheWindow)
     // the ranking window; the player does, and then the result is saved.
     Main().show();
     bool stillOpen = false;
-    bool guardFired = false;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, Main().ImgArea, [&] {
         FinishGame(12000, [&] {
             TypeText(Rank().Edit, QStringLiteral("Z"));
             Main().BtnExitClick();
-            QTimer::singleShot(300, [&] {
+            QTimer::singleShot(300, &Rank(), [&] {
                 stillOpen = Rank().isVisible() && Main().RankWaiting;
                 CloseRanking();
             });
         });
     });
-    QTimer::singleShot(10000, [&] {
-        guardFired = true;
-        QCoreApplication::exit(1);
-    });
-    EXPECT_EQ(QCoreApplication::exec(), 0);
-    EXPECT_FALSE(guardFired);
+    EXPECT_EQ(RunMessageLoop(), 0);
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(ReadFile()[1].Name, "Z");
+}
+
+// While another copy holds the lock the windows run on, nothing starts under
+// the pending save, and the save follows the release.
+TEST_F(Ranking, WaitForAnotherCopysLockKeepsTheWindowsRunningAndThenSaves)
+{
+    Main().show();
+    std::optional<TRankLock> other;
+    bool ranDuringTheWait = false;
+    FinishGame(12000, [&] {
+        other.emplace(RankFile());
+        QTimer::singleShot(300, Main().ImgArea, [&] {
+            ranDuringTheWait = Main().RankSaving && !QFile::exists(RankFile());
+            const int32_t first = Main().FirstCard;
+            int32_t lone = 1;
+            while (Main().Cards[lone].Opened)
+                ++lone;
+            Click(lone);
+            EXPECT_EQ(Main().FirstCard, first);
+            ClickCaption(Caption::Rank);
+            EXPECT_FALSE(Rank().isVisible());
+            ClickCaption(Caption::Exit); // the end waits for the save
+            other.reset();
+        });
+        CloseRanking();
+    });
+    EXPECT_TRUE(ranDuringTheWait);
+    EXPECT_EQ(ReadFile()[1].Time, 12000);
+    EXPECT_EQ(Main().PairsFound, 0); // the next game, dealt after the save
+    EXPECT_TRUE(Platform::TerminateRequested());
 }
 
 TEST_F(Ranking, BoardClicksAreRefusedWhileTheWindowIsOpen)
@@ -480,8 +554,10 @@ TEST_F(Ranking, RankingButtonDuringTheWaitKeepsThePendingEntry)
 
 TEST_F(Ranking, SaveErrorStopsTheGameEndAndIsShown)
 {
-    QDir().mkdir(RankFile()); // a directory in the way
-    FinishGame(12000, [&] { CloseRanking(); });
+    FinishGame(12000, [&] {
+        QDir().mkdir(RankFile()); // a directory in the way, once the name is asked for
+        CloseRanking();
+    });
     ASSERT_EQ(Messages.Messages.size(), 1u);
     EXPECT_EQ(Messages.Messages[0].Text, QStringLiteral("ファイルへのアクセスが拒否されました"));
     EXPECT_EQ(Messages.Messages[0].Caption, QStringLiteral("ぬぺぬぺ衰弱"));
@@ -589,7 +665,9 @@ INSTANTIATE_TEST_SUITE_P(
                                   [](const QString& path) {
                                       QFile::link(QStringLiteral("gone.dat"), path);
                                   },
-                                  "I/O エラー (2)", ""}),
+                                  "I/O エラー (2)", ""},
+                      TUnwritable{"Directory", [](const QString& path) { QDir().mkdir(path); },
+                                  "ファイルへのアクセスが拒否されました", ""}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

@@ -8,11 +8,17 @@
 #include <gtest/gtest.h>
 // std
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
+#include <iterator>
 // POSIX
 #include <sys/wait.h>
 #include <grp.h>
 #include <unistd.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 // libjpeg
 #include <jpeglib.h>
 
@@ -120,6 +126,19 @@ void WriteJpeg(const QString& path, const QImage& source, const TJpegOptions& op
         ADD_FAILURE() << "cannot write " << path.toStdString();
     file.write(reinterpret_cast<const char*>(buffer), qint64(size));
     std::free(buffer);
+}
+
+bool RefuseFallocate()
+{
+    sock_filter program[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fallocate, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog filter{static_cast<unsigned short>(std::size(program)), program};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
 }
 
 QByteArray Hex(const char* text)

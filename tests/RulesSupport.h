@@ -87,6 +87,10 @@ int AsUser(const TUser& user, const std::function<int()>& check);
 // The same as the user "nobody".
 int AsOrdinaryUser(const std::function<int()>& check);
 
+// From here on this process's fallocate fails as where a file system cannot
+// reserve room (EOPNOTSUPP); for a child process. Returns whether it took.
+bool RefuseFallocate();
+
 // Bytes written out as hex pairs; spaces are only for reading.
 QByteArray Hex(const char* text);
 // `count` empty ranking rows with empty texts: three zero integers each.

@@ -19,6 +19,18 @@ TMessageRecorder::~TMessageRecorder()
     Platform::SetMessageHook(nullptr);
 }
 
+std::optional<int> RunMessageLoop(int guardMs)
+{
+    QObject guard;
+    bool fired = false;
+    QTimer::singleShot(guardMs, &guard, [&fired] {
+        fired = true;
+        QCoreApplication::exit(-1);
+    });
+    const int code = QCoreApplication::exec();
+    return fired ? std::nullopt : std::optional<int>(code);
+}
+
 void TypeText(QWidget* widget, const QString& text)
 {
     for (char32_t c : text.toUcs4())

@@ -13,6 +13,7 @@
 #include "StopForm/StopForm.h"
 // Qt
 #include <QDir>
+#include <QFile>
 #include <QPoint>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +22,7 @@
 // std
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Test {
@@ -36,6 +38,11 @@ public:
     ~TMessageRecorder();
     std::vector<TMessage> Messages;
 };
+
+// Runs the program's own message loop until something ends it, or until the
+// guard ends a loop that hangs, after `guardMs`. Returns the loop's exit
+// code, or nothing when the guard ended it. The guard dies with the call.
+std::optional<int> RunMessageLoop(int guardMs = 10000);
 
 // Types `text` into `widget` one character at a time, any script.
 void TypeText(QWidget* widget, const QString& text);
@@ -76,7 +83,8 @@ int32_t ShownPicture(const TForm1& form, int32_t n, int pictures = 32);
 
 namespace Test {
 // The windows on a seeded 32-picture deal, a test clock, recorded message
-// boxes, and "Rank.Dat" in the scratch directory's "exe" folder.
+// boxes, and "Rank.Dat" in the scratch directory's "exe" folder, a game
+// folder of its own (the build's layout: the pictures beside the executable).
 class GameTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -86,6 +94,7 @@ protected:
         // The ranking lives beside the executable, which is not the current
         // directory (that holds Img.Dat).
         QDir().mkdir(QStringLiteral("exe"));
+        QFile::copy(QStringLiteral("Img.Dat"), QStringLiteral("exe/Img.Dat"));
         Main().AppDir = Dir.Path(QStringLiteral("exe")) + QDir::separator();
         // The whole board in view: the off-screen display is only 800 x 600.
         Main().FitWindow(QSize(1920, 1080));

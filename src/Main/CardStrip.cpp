@@ -2,14 +2,18 @@
 #include "Main/CardStrip.h"
 
 #include "Main/Deal.h"
+#include "Platform/DurableFile.h"
 
-// Qt
-#include <QFile>
 // std
 #include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <new>
+// POSIX
+#include <unistd.h>
 // libjpeg
 #include <jpeglib.h>
 #include <jerror.h>
@@ -95,6 +99,94 @@ QString DecoderReason(int code)
     }
 }
 
+// The strip's file as the decoder's source: read in pieces as the decoder
+// asks for them, never past Limit.
+struct TFileSource {
+    jpeg_source_mgr Base{};
+    int Fd = -1;
+    int64_t Read = 0;
+    int64_t Limit = Strip::SegmentBytes; // until the picture's size is known
+    bool Started = false;
+    bool TooLarge = false;
+    int ReadError = 0; // the errno of a failed read
+    JOCTET Buffer[64 * 1024];
+
+    explicit TFileSource(int fd) : Fd(fd)
+    {
+        Base.init_source = [](j_decompress_ptr) {};
+        Base.fill_input_buffer = Fill;
+        Base.skip_input_data = Skip;
+        Base.resync_to_restart = jpeg_resync_to_restart;
+        Base.term_source = [](j_decompress_ptr) {};
+    }
+    ~TFileSource() { ::close(Fd); }
+    TFileSource(const TFileSource&) = delete;
+    TFileSource& operator=(const TFileSource&) = delete;
+
+    static boolean Fill(j_decompress_ptr cinfo)
+    {
+        auto* src = reinterpret_cast<TFileSource*>(cinfo->src);
+        if (src->Read >= src->Limit) {
+            src->TooLarge = true;
+            ERREXIT(cinfo, JERR_FILE_READ);
+        }
+        const auto want = size_t(std::min<int64_t>(sizeof Buffer, src->Limit - src->Read));
+        ssize_t got;
+        do
+            got = ::read(src->Fd, src->Buffer, want);
+        while (got < 0 && errno == EINTR);
+        if (got < 0) {
+            src->ReadError = errno;
+            ERREXIT(cinfo, JERR_FILE_READ);
+        }
+        if (got == 0) {
+            if (!src->Started)
+                ERREXIT(cinfo, JERR_INPUT_EMPTY);
+            // As libjpeg's own sources do: a warning (which refuses the
+            // strip), and an end marker for the decoder to stop at.
+            WARNMS(cinfo, JWRN_JPEG_EOF);
+            src->Buffer[0] = 0xFF;
+            src->Buffer[1] = JPEG_EOI;
+            got = 2;
+        }
+        src->Started = true;
+        src->Read += got;
+        src->Base.next_input_byte = src->Buffer;
+        src->Base.bytes_in_buffer = size_t(got);
+        return TRUE;
+    }
+
+    static void Skip(j_decompress_ptr cinfo, long count)
+    {
+        jpeg_source_mgr* src = cinfo->src;
+        if (count <= 0)
+            return;
+        while (count > long(src->bytes_in_buffer)) {
+            count -= long(src->bytes_in_buffer);
+            Fill(cinfo);
+        }
+        src->next_input_byte += count;
+        src->bytes_in_buffer -= size_t(count);
+    }
+};
+
+// The most the rest of a file can hold for a picture of the size its header
+// gives: every block of every component at the worst (interleaved scans pad
+// a component to whole sampling units), and the segments between scans.
+int64_t MostBytesAfterHeader(const jpeg_decompress_struct& cinfo)
+{
+    const auto roundUp = [](int64_t n, int64_t unit) { return (n + unit - 1) / unit * unit; };
+    int64_t blocks = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const jpeg_component_info& c = cinfo.comp_info[i];
+        blocks += roundUp(c.width_in_blocks, c.h_samp_factor) *
+                  roundUp(c.height_in_blocks, c.v_samp_factor);
+    }
+    return blocks * Strip::BlockBytes + Strip::SegmentBytes;
+}
+
+const QString OutOfMemory = QStringLiteral("画像を展開するメモリが足りません。");
+
 // One CMYK row as RGB. Adobe's applications, and every program that follows
 // them, store the inks inverted (255 is no ink) and mark the file with an
 // Adobe segment; without that mark the values are the inks themselves.
@@ -113,13 +205,17 @@ void CmykToRgb(const JSAMPLE* cmyk, uchar* rgb, JDIMENSION width, bool inverted)
 
 QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw TStripError(
-            Refusal(shownName, QStringLiteral("ファイルを開けません。"), file.errorString())
-                .toStdString());
-    const QByteArray data = file.readAll();
-    file.close();
+    const int fd = Platform::OpenRegularFile(path);
+    if (fd < 0) {
+        const int error = errno;
+        throw TStripError(Refusal(shownName,
+                                  error == EISDIR || error == ENXIO
+                                      ? QStringLiteral("通常のファイルではありません。")
+                                      : QStringLiteral("ファイルを開けません。"),
+                                  QString::fromLocal8Bit(std::strerror(error)))
+                              .toStdString());
+    }
+    TFileSource source(fd);
 
     jpeg_decompress_struct cinfo{};
     TJpegErrorManager err{};
@@ -132,9 +228,9 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows
     QString reason;
     if (setjmp(err.Jump) == 0) {
         jpeg_create_decompress(&cinfo);
-        jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()),
-                     static_cast<unsigned long>(data.size()));
+        cinfo.src = &source.Base;
         jpeg_read_header(&cinfo, TRUE);
+        source.Limit = source.Read + MostBytesAfterHeader(cinfo);
         const int64_t pixels = int64_t(cinfo.image_width) * int64_t(cinfo.image_height);
         const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
         if (pixels > Strip::MaxPixels) {
@@ -151,7 +247,7 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows
             const int rows = int(std::min<JDIMENSION>(cinfo.output_height, JDIMENSION(maxRows)));
             image = QImage(int(cinfo.output_width), rows, QImage::Format_RGB888);
             if (image.isNull()) {
-                reason = QStringLiteral("画像を展開するメモリが足りません。");
+                reason = OutOfMemory;
             } else {
                 // From the decoder's pool: freed with it, also after an error.
                 const JSAMPARRAY cmykRow =
@@ -174,8 +270,19 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows
         }
     } else {
         image = QImage();
-        reason = QStringLiteral("JPEG 画像として解読できません（%1）。")
-                     .arg(DecoderReason(err.Base.msg_code));
+        if (source.TooLarge) {
+            reason = QStringLiteral("ファイルが大きすぎます（この画像には %1 バイトまでです）。")
+                         .arg(source.Limit);
+            err.Message[0] = '\0';
+        } else if (source.ReadError) {
+            reason = QStringLiteral("ファイルを読み込めません。");
+            std::snprintf(err.Message, sizeof err.Message, "%s", std::strerror(source.ReadError));
+        } else if (err.Base.msg_code == JERR_OUT_OF_MEMORY) {
+            reason = OutOfMemory;
+        } else {
+            reason = QStringLiteral("JPEG 画像として解読できません（%1）。")
+                         .arg(DecoderReason(err.Base.msg_code));
+        }
     }
     jpeg_destroy_decompress(&cinfo);
     if (!reason.isEmpty())
@@ -204,6 +311,16 @@ QImage LoadCardStrip(const QString& path, const QString& shownName)
                                    .arg(Strip::PictureH))
                 .toStdString());
     return strip;
+}
+
+QString StripFailureText(const std::exception& error, const QString& shownName)
+{
+    if (dynamic_cast<const TStripError*>(&error))
+        return QString::fromStdString(error.what());
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return Refusal(shownName, OutOfMemory);
+    return Refusal(shownName, QStringLiteral("読み込みが途中で止まりました。"),
+                   QString::fromLocal8Bit(error.what()));
 }
 
 std::vector<TRect> MakeSourceRects(int32_t pictureCount)

@@ -8,7 +8,11 @@
 #include <QLabel>
 #include <QScreen>
 #include <QWidget>
+#include <QPointer>
 #include <QWindow>
+// std
+#include <utility>
+#include <vector>
 
 namespace Look {
 
@@ -47,51 +51,78 @@ void SetTextColour(QWidget* widget, const QColor& colour)
 }
 
 namespace {
-// Sizes its label to the label's text just before the label is painted, if
-// the text has changed since the label was last sized.
-class TFitBeforePaint : public QObject {
+void FitNow(QLabel* label, int height)
+{
+    label->resize(label->fontMetrics().horizontalAdvance(label->text()), height);
+}
+
+// Measuring text loads its font, and the first font loaded sets up the whole
+// font configuration (10 to 16 ms), which must not hold up the main window's
+// first appearance. So until a window of the game has been on screen, a
+// label waits to be sized until its own window is first exposed, which comes
+// just before that window's first paint; from then on every label is sized
+// at once, on screen or not, and shows at its size from its window's first
+// frame.
+bool FontsLoaded = false;
+
+// The labels of one window that wait for it to be exposed.
+class TWaitingFits : public QObject {
 public:
-    explicit TFitBeforePaint(QLabel* label) : QObject(label) { label->installEventFilter(this); }
+    explicit TWaitingFits(QWidget* window) : QObject(window)
+    {
+        setObjectName(Name);
+        window->installEventFilter(this);
+    }
+    static TWaitingFits* Of(QWidget* window)
+    {
+        return static_cast<TWaitingFits*>(
+            window->findChild<QObject*>(Name, Qt::FindDirectChildrenOnly));
+    }
+    void Add(QLabel* label, int height)
+    {
+        std::erase_if(Labels, [label](const TWaiting& w) { return !w.Label || w.Label == label; });
+        Labels.push_back({label, height});
+    }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && Pending) {
-            Pending = false;
-            Fit(static_cast<QLabel*>(watched), Height);
+        // The native window exists from the show event on; its expose comes
+        // later, once the window system shows it.
+        if (event->type() == QEvent::Show && watched->isWidgetType())
+            if (QWindow* handle = static_cast<QWidget*>(watched)->windowHandle())
+                handle->installEventFilter(this);
+        if (event->type() == QEvent::Expose && watched->isWindowType() &&
+            static_cast<QWindow*>(watched)->isExposed()) {
+            FontsLoaded = true;
+            for (const TWaiting& w : std::exchange(Labels, {}))
+                if (w.Label)
+                    FitNow(w.Label, w.Height);
+            deleteLater();
         }
         return false;
     }
-    static void Fit(QLabel* label, int height)
-    {
-        label->resize(label->fontMetrics().horizontalAdvance(label->text()), height);
-    }
-    bool Pending = false;
-    int Height = 0;
+
+private:
+    static inline const QString Name = QStringLiteral("nupe-waiting-fits");
+    struct TWaiting {
+        QPointer<QLabel> Label;
+        int Height;
+    };
+    std::vector<TWaiting> Labels;
 };
 } // namespace
 
-void FitToTextNow(QLabel* label, int height)
-{
-    TFitBeforePaint::Fit(label, height);
-    if (auto* fit = label->findChild<TFitBeforePaint*>(QString(), Qt::FindDirectChildrenOnly))
-        fit->Pending = false;
-}
-
 void FitToText(QLabel* label, int height)
 {
-    // Measuring text loads its font, and the first font loaded sets up the
-    // whole font configuration: a label that is not on screen yet is sized
-    // when it is first painted, so that no window waits for fonts before it
-    // appears.
-    const QWindow* window = label->window()->windowHandle();
-    if (label->isVisible() && window && window->isExposed()) {
-        TFitBeforePaint::Fit(label, height);
+    // A label still waiting in its window's list is sized again to the same
+    // text when that window is exposed, which changes nothing.
+    if (FontsLoaded) {
+        FitNow(label, height);
         return;
     }
-    auto* fit = label->findChild<TFitBeforePaint*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!fit)
-        fit = new TFitBeforePaint(label);
-    fit->Pending = true;
-    fit->Height = height;
+    TWaitingFits* waiting = TWaitingFits::Of(label->window());
+    if (!waiting)
+        waiting = new TWaitingFits(label->window());
+    waiting->Add(label, height);
     label->resize(label->width(), height);
 }
 

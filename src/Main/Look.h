@@ -25,11 +25,10 @@ void SetBackground(QWidget* widget, const QColor& colour);
 // Sets the colour of the widget's text.
 void SetTextColour(QWidget* widget, const QColor& colour);
 // Sizes a label to its text: as wide as the text's advance, `height` high.
-// A label off screen is sized when it is first painted, so that no font is
-// loaded for it before its window appears.
+// Until a window of the game has first been on screen, the label is sized
+// just before that window's first paint, so that no font is loaded before the
+// main window appears; from then on at once, on screen or not.
 void FitToText(QLabel* label, int height);
-// Sizes a label to its text now, on screen or not.
-void FitToTextNow(QLabel* label, int height);
 // Moves a top-level window to the middle of the primary screen.
 void CentreOnScreen(QWidget* window);
 // Reads one of the game's own pictures. Its name tells its format, so the

@@ -110,7 +110,9 @@ void TForm1::FormCreate()
     Look::SetBackground(LblTime, Look::WindowColour);
     HintButton = -1;
 
-    if (!QFileInfo(Strip::FileName).isFile()) {
+    // A directory of that name is no picture file; anything else that is
+    // there is tried, and refused as a strip if it is none.
+    if (const QFileInfo picture(Strip::FileName); !picture.exists() || picture.isDir()) {
         Platform::ShowMessage(QStringLiteral("画像ファイル「Img.Dat」がありません。"));
         Platform::Terminate(1);
         return;
@@ -135,14 +137,19 @@ bool TForm1::LoadPictures()
 {
     try {
         CardImages = LoadCardStrip(Strip::FileName);
-    } catch (const TStripError& e) {
-        Platform::ShowMessage(QString::fromStdString(e.what()), Platform::TMsgIcon::Error);
+        PictureCount = PictureCountOf(CardImages.width());
+        SourceRects = MakeSourceRects(PictureCount);
+        return true;
+    } catch (const std::exception& e) {
+        // Whatever stops the load, memory running out included, ends the
+        // start as a strip that cannot be used does.
+        CardImages = QImage();
+        PictureCount = 0;
+        SourceRects.clear();
+        Platform::ShowMessage(StripFailureText(e), Platform::TMsgIcon::Error);
         Platform::Terminate(1);
         return false;
     }
-    PictureCount = PictureCountOf(CardImages.width());
-    SourceRects = MakeSourceRects(PictureCount);
-    return true;
 }
 
 void TForm1::FormDestroy()

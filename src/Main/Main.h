@@ -75,8 +75,8 @@ public:
     // The ranking update at the end of a game: places ElapsedMs in the top
     // ten, lets the player name it in the ranking window, then saves it.
     void EnterRanking();
-    // Where "Rank.Dat" is read and saved: beside the executable, or in the
-    // player's data folder when the executable's folder cannot be written.
+    // Where "Rank.Dat" is read and saved: beside the executable in a game
+    // folder of its own, otherwise in the player's data folder (RankPlace.h).
     QString RankPath() const;
     void BtnRankClick();
 
@@ -141,6 +141,9 @@ public:
     int32_t HintButton = 0;
     int32_t PictureCount = 0;
     bool RankWaiting = false;
+    // The end of a game is saving its result (and may wait for another
+    // copy's lock meanwhile).
+    bool RankSaving = false;
     TRanking Ranking;
 
 protected:

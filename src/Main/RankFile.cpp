@@ -21,9 +21,10 @@ bool SaveRanking(const QString& fileName, const TRanking& ranking)
     return true;
 }
 
-int32_t MergeRankEntry(const QString& fileName, TRanking& ranking, const TRankEntry& entry)
+int32_t MergeRankEntry(const QString& fileName, TRanking& ranking, const TRankEntry& entry,
+                       const Platform::TLockPause& pause)
 {
-    const TRankLock lock(fileName);
+    const TRankLock lock(fileName, TRankLock::DefaultWaitMs, pause);
     LoadRankingOrEmpty(fileName, ranking, TRankAccess::ReadWrite);
     const int32_t row = FindRankRow(ranking, entry.Time);
     if (row <= RankRows) {

@@ -44,5 +44,8 @@ bool SaveRanking(const QString& fileName, const TRanking& ranking);
 // for writing (a missing or foreign file is an empty table), puts `entry` in
 // its row and saves, so that whatever another copy saved meanwhile stays.
 // Returns that row, or RankMissed when better times have filled the table
-// and nothing was saved. `ranking` is left holding the merged table.
-int32_t MergeRankEntry(const QString& fileName, TRanking& ranking, const TRankEntry& entry);
+// and nothing was saved. `ranking` is left holding the merged table. While
+// another copy holds the lock, `pause` runs between two tries (see
+// TFileLock).
+int32_t MergeRankEntry(const QString& fileName, TRanking& ranking, const TRankEntry& entry,
+                       const Platform::TLockPause& pause = nullptr);

@@ -3,27 +3,18 @@
 // update at the end of a finished game.
 #include "Main/Main.h"
 
+#include "Main/RankPlace.h"
 #include "Platform/Clock.h"
 #include "Platform/CodePage.h"
 #include "Platform/Platform.h"
 #include "Rank/Rank.h"
 // Qt
-#include <QDir>
-#include <QFileInfo>
+#include <QScopedValueRollback>
 #include <QStandardPaths>
 
 QString TForm1::RankPath() const
 {
-    // A game folder of its own keeps the ranking beside the executable, and
-    // so does one whose ranking is already there. Under a system install
-    // that folder cannot be written, and each player keeps a ranking in
-    // their own data folder.
-    const QString beside = AppDir + RankFileName;
-    if (QFileInfo(AppDir).isWritable() || QFileInfo::exists(beside))
-        return beside;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    return QDir::toNativeSeparators(data + QLatin1Char('/') + RankFileName);
+    return RankFilePath(AppDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
 void TForm1::ReadRanking(TRankAccess access)
@@ -52,15 +43,20 @@ void TForm1::EnterRanking()
         return;
 
     // Another running copy may have saved meanwhile, or be saving right now:
-    // merge into a fresh read under the file's lock.
-    MergeRankEntry(RankPath(), Ranking, {ElapsedMs, Ranking[r].Name, Ranking[r].Date});
+    // merge into a fresh read under the file's lock. The windows keep running
+    // while the lock is awaited; board clicks and the ranking button wait for
+    // the save, so that nothing starts a second update or reads the table
+    // under this one.
+    const QScopedValueRollback saving(RankSaving, true);
+    MergeRankEntry(RankPath(), Ranking, {ElapsedMs, Ranking[r].Name, Ranking[r].Date},
+                   Platform::ProcessEventsFor);
 }
 
 void TForm1::BtnRankClick()
 {
-    // While a finished game waits for its name, the pending entry and the
-    // name being typed stay as they are.
-    if (RankWaiting)
+    // While a finished game waits for its name or saves it, the pending
+    // entry and the name being typed stay as they are.
+    if (RankWaiting || RankSaving)
         return;
     ReadRanking();
     Form3->ShowRanking(0);

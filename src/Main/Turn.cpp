@@ -77,6 +77,8 @@ void TForm1::ImgAreaMouseDown(Qt::MouseButton, int X, int Y)
         return;
     if (Form2 && Form2->Shown())
         return;
+    if (RankSaving)
+        return;
     const auto cell = Board::CellAt(X, Y);
     if (!cell)
         return;

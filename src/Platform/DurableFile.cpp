@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "Platform/DurableFile.h"
 
+#include "Platform/TempFile.h"
 // Qt
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 // std
 #include <algorithm>
 #include <cerrno>
@@ -55,8 +55,8 @@ private:
     int Fd;
 };
 
-// No file the game writes comes anywhere near this; a bigger file (or an
-// endless device) is read as if it ended here.
+// No file the game writes comes anywhere near this; a bigger file is read as
+// if it ended here.
 constexpr qsizetype ReadLimit = qsizetype(64) << 20;
 
 QByteArray ReadAll(int fd, qsizetype sizeHint)
@@ -191,20 +191,6 @@ void SyncDirectoryOf(const QByteArray& path)
     ::close(fd);
 }
 
-// Creates a file of an unused name beside `target`, with the rights 0666
-// less the umask like any file the game makes, and puts its name in `temp`.
-int CreateBeside(const QByteArray& target, QByteArray& temp)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = target + '.' + QByteArray::number(QRandomGenerator::system()->generate64(), 36);
-        const int fd =
-            ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
 // A file that only we can see changing: a regular file of ours that nobody
 // else may write and that has no other name. Replacing it by a rename shows
 // nobody anything but the new contents.
@@ -223,8 +209,9 @@ bool IsPrivate(const struct stat& st)
 // the old one's group); the caller then writes in place.
 bool ReplaceFile(const QByteArray& target, const QByteArray& bytes, const struct stat* old)
 {
+    RemoveDeadTemps(target);
     QByteArray temp;
-    TFd fd(CreateBeside(target, temp));
+    TFd fd(CreateTempBeside(target, temp));
     if (fd.Get() < 0) {
         const int error = errno;
         if (old && (error == EACCES || error == EPERM || error == EROFS))
@@ -291,36 +278,66 @@ int TryLock(int fd, bool onFile)
 #endif
 }
 
+// How long a lock waits between two tries.
+constexpr int RetryMs = 5;
+
+// 0 for a regular file; the errno that refuses anything else.
+int NotRegular(const struct stat& st)
+{
+    return S_ISREG(st.st_mode) ? 0 : S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
+}
+
+// OpenRegularFile with the open's own flags; `st` describes the open file.
+int OpenRegular(const QByteArray& path, int flags, struct stat& st)
+{
+    if (::stat(path.constData(), &st) != 0)
+        return -1;
+    if (const int refused = NotRegular(st)) {
+        errno = refused;
+        return -1;
+    }
+    const int fd = ::open(path.constData(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    int error = ::fstat(fd, &st) != 0 ? errno : NotRegular(st);
+    // A regular file never waits; the flag goes, as no read or write needs it.
+    const int status = error ? 0 : ::fcntl(fd, F_GETFL);
+    if (!error && (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0))
+        error = errno;
+    if (!error)
+        return fd;
+    ::close(fd);
+    errno = error;
+    return -1;
+}
+
 } // namespace
+
+int OpenRegularFile(const QString& fileName)
+{
+    struct stat st {};
+    return OpenRegular(QFile::encodeName(fileName), O_RDONLY, st);
+}
 
 std::optional<QByteArray> ReadWholeFile(const QString& fileName, TFileAccess access)
 {
     const QByteArray path = QFile::encodeName(fileName);
     const bool forWriting = access == TFileAccess::ReadWrite;
-    // O_NONBLOCK keeps the open from waiting on a pipe; it is cleared before
-    // reading.
-    TFd fd(::open(path.constData(),
-                  (forWriting ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st {};
+    TFd fd(OpenRegular(path, forWriting ? O_RDWR : O_RDONLY, st));
     if (fd.Get() < 0) {
         const int error = errno;
         struct stat link {};
-        if (error == EISDIR || error == ENOTDIR)
+        // Reading finds no file in a directory of that name, or behind a
+        // link that leads nowhere. Reading for writing refuses both, before
+        // the player is asked for anything: no save could follow.
+        if (!forWriting && (error == ENOENT || error == EISDIR || error == ENOTDIR))
             return std::nullopt;
-        // A link that leads nowhere cannot be saved into: say so before the
-        // player is asked for anything.
-        if (error == ENOENT && !(forWriting && ::lstat(path.constData(), &link) == 0))
+        if (forWriting && error == ENOENT && ::lstat(path.constData(), &link) != 0)
             return std::nullopt;
         throw TInOutError(error);
     }
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0)
-        ThrowErrno();
-    if (S_ISDIR(st.st_mode))
-        return std::nullopt;
-    const int flags = ::fcntl(fd.Get(), F_GETFL);
-    if (flags < 0 || ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-        ThrowErrno();
-    return ReadAll(fd.Get(), S_ISREG(st.st_mode) ? qsizetype(st.st_size) : 0);
+    return ReadAll(fd.Get(), qsizetype(st.st_size));
 }
 
 void SaveWholeFile(const QString& fileName, const QByteArray& bytes)
@@ -329,8 +346,9 @@ void SaveWholeFile(const QString& fileName, const QByteArray& bytes)
     const TFileSizeSignalIgnored noSignal;
 
     // The open follows a link to the file it leads to, creates nothing, and
-    // succeeds only for a file we may write.
-    TFd fd(::open(path.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    // succeeds only for a regular file we may write.
+    struct stat st {};
+    TFd fd(OpenRegular(path, O_WRONLY, st));
     if (fd.Get() < 0) {
         const int error = errno;
         struct stat link {};
@@ -339,15 +357,6 @@ void SaveWholeFile(const QString& fileName, const QByteArray& bytes)
         if (error != ENOENT || ::lstat(path.constData(), &link) == 0)
             throw TInOutError(error);
         ReplaceFile(path, bytes, nullptr);
-        return;
-    }
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0)
-        ThrowErrno();
-    if (!S_ISREG(st.st_mode)) {
-        // A device (or pipe) in place of the file is written to as it is.
-        WriteAll(fd.Get(), bytes);
-        fd.Close();
         return;
     }
     if (IsPrivate(st)) {
@@ -362,7 +371,7 @@ void SaveWholeFile(const QString& fileName, const QByteArray& bytes)
     fd.Close();
 }
 
-TFileLock::TFileLock(const QString& fileName, int waitMs)
+TFileLock::TFileLock(const QString& fileName, int waitMs, const TLockPause& pause)
 {
     const QByteArray path = QFile::encodeName(fileName);
     const QByteArray dir = QFile::encodeName(QFileInfo(fileName).absolutePath());
@@ -372,21 +381,24 @@ TFileLock::TFileLock(const QString& fileName, int waitMs)
         // with no file yet, on its directory (a file made only to be locked
         // would be an empty file that every reader fails on).
         bool onFile = true;
-        int fd = ::open(path.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        struct stat locked {};
+        int fd = OpenRegular(path, O_RDWR, locked);
         if (fd < 0 && errno == ENOENT) {
             onFile = false;
             fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         }
         // What cannot be opened cannot be locked; the save reports the rest.
         TFd holder(fd);
-        struct stat locked {};
-        if (fd < 0 || ::fstat(fd, &locked) != 0 || (onFile && !S_ISREG(locked.st_mode)))
+        if (fd < 0 || ::fstat(fd, &locked) != 0)
             return;
         int error = 0;
         while ((error = TryLock(fd, onFile)) == EAGAIN || error == EACCES || error == EWOULDBLOCK) {
             if (std::chrono::steady_clock::now() >= deadline)
                 return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (pause)
+                pause(RetryMs);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(RetryMs));
         }
         if (error != 0)
             return; // no locks on this file system

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 // std
+#include <functional>
 #include <optional>
 
 namespace Platform {
@@ -17,11 +18,21 @@ namespace Platform {
 // asked of the player, a file that the game may not write.
 enum class TFileAccess { Read, ReadWrite };
 
-// The file's bytes (at most the first 64 MiB; a device is read until it
-// ends), or nothing when there is no such file (or a directory of that name);
-// nothing is created. Throws TInOutError when the file cannot be opened as
-// `access` asks; a symbolic link that leads nowhere counts as no file for
-// Read and as an error for ReadWrite.
+// Opens an existing regular file for reading, following links, without
+// waiting on anything. Anything else is refused before it is opened, since
+// opening a FIFO or a socket may wait for a peer and opening a device may act
+// on it, and again once it is open, in case the name changed meanwhile.
+// Returns a descriptor for the caller to close, or -1 with errno set: EISDIR
+// for a directory, ENXIO (what the system answers for a FIFO or a socket
+// without a peer) for a FIFO, a socket or a device, otherwise as open(2).
+int OpenRegularFile(const QString& fileName);
+
+// The file's bytes (at most the first 64 MiB), or nothing when there is no
+// such file; nothing is created. Throws TInOutError when the file cannot be
+// opened as `access` asks, and for anything but a regular file (a FIFO, a
+// socket or a device: "I/O エラー (6)"), never waiting on one. Read counts a
+// directory of that name, and a symbolic link that leads nowhere, as no
+// file; ReadWrite refuses both, since no save could follow.
 std::optional<QByteArray> ReadWholeFile(const QString& fileName,
                                         TFileAccess access = TFileAccess::Read);
 
@@ -40,7 +51,10 @@ std::optional<QByteArray> ReadWholeFile(const QString& fileName,
 // the room it reserved: copy-on-write and network file systems may not). A
 // symbolic link is followed and stays a link; one that leads nowhere is an
 // error and is left as it is. A new file gets the rights 0666 less the
-// umask. A device is written as it stands.
+// umask. A directory, a FIFO, a socket or a device of that name is refused
+// as ReadWholeFile refuses it, and never opened. A replacing save first
+// removes the temporary files that saves killed half-way left beside the
+// file (see TempFile.h).
 void SaveWholeFile(const QString& fileName, const QByteArray& bytes);
 
 // An advisory lock on a file, held while it lives, so that two running
@@ -51,12 +65,17 @@ void SaveWholeFile(const QString& fileName, const QByteArray& bytes);
 // so one that holds it longer has hung, and refusing this player's save
 // would be worse than what an unlocked save risks. Only copies that lock
 // wait for each other; reading never locks. With no file yet, the file's
-// directory is locked instead; nothing is created. (POSIX only; on Windows
-// this would be LockFileEx on the file.)
+// directory is locked instead; nothing is created, and anything but a
+// regular file or a directory is neither opened nor locked. Between two
+// tries it calls `pause` with the milliseconds to wait (by default it sleeps;
+// a game runs its windows meanwhile). (POSIX only; on Windows this would be
+// LockFileEx on the file.)
+using TLockPause = std::function<void(int ms)>;
 class TFileLock {
 public:
     static constexpr int DefaultWaitMs = 3000;
-    explicit TFileLock(const QString& fileName, int waitMs = DefaultWaitMs);
+    explicit TFileLock(const QString& fileName, int waitMs = DefaultWaitMs,
+                       const TLockPause& pause = nullptr);
     ~TFileLock();
     TFileLock(const TFileLock&) = delete;
     TFileLock& operator=(const TFileLock&) = delete;

@@ -2,6 +2,7 @@
 #include "Platform/Platform.h"
 
 // Qt
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
 #include <QMessageBox>
@@ -78,6 +79,12 @@ void WaitUntil(const std::function<bool()>& done, const std::function<int()>& wa
         // event may have changed the condition, so it is tested again.
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
+}
+
+void ProcessEventsFor(int ms)
+{
+    const QDeadlineTimer end(ms);
+    WaitUntil([&] { return end.hasExpired(); }, [&] { return int(end.remainingTime()); });
 }
 
 void Terminate(int exitCode)

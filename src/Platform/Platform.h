@@ -26,6 +26,11 @@ inline const QString AppTitle = QStringLiteral("ぬぺぬぺ衰弱");
 // (a time limit); the loop wakes itself then.
 void WaitUntil(const std::function<bool()>& done, const std::function<int()>& wakeInMs = nullptr);
 
+// Handles the application's events for `ms` milliseconds of real time,
+// asleep while none come: timers, the LED sign and repaints go on while the
+// caller waits (for another copy's lock, say).
+void ProcessEventsFor(int ms);
+
 // Asks the application to end once control is back in its message loop:
 // after every handler that is running has returned (waits and message boxes
 // inside them included); the request holds even if the loop has not started.

@@ -40,14 +40,21 @@ public:
     }
 };
 
-QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QFont& font,
-                  const QColor& colour)
+QLabel* MakeLabel(QWidget* parent, const QString& text, const QFont& font, const QColor& colour)
 {
     auto* label = new QLabel(text, parent);
     // Names come from a file and from the player: never markup.
     label->setTextFormat(Qt::PlainText);
     label->setFont(font);
     Look::SetTextColour(label, colour);
+    return label;
+}
+
+// A label sized to its text, with its top-left corner at (x, y).
+QLabel* MakeFittedLabel(QWidget* parent, const QString& text, int x, int y, const QFont& font,
+                        const QColor& colour)
+{
+    QLabel* label = MakeLabel(parent, text, font, colour);
     label->move(x, y);
     Look::FitToText(label, RowHeight);
     return label;
@@ -80,22 +87,24 @@ TForm3::TForm3(QWidget* parent)
     setFixedSize(512, 307);
 
     const QFont header = Look::Gothic(19, true);
-    LTime0 = MakeLabel(this, QStringLiteral("TIME"), 72, 40, header, Qt::darkBlue);
-    LName0 = MakeLabel(this, QStringLiteral("NAME"), NameLeft, 40, header, Qt::darkBlue);
-    LDate0 = MakeLabel(this, QStringLiteral("DATE"), DateLeft, 40, header, Qt::darkBlue);
+    LTime0 = MakeFittedLabel(this, QStringLiteral("TIME"), 72, 40, header, Qt::darkBlue);
+    LName0 = MakeFittedLabel(this, QStringLiteral("NAME"), NameLeft, 40, header, Qt::darkBlue);
+    LDate0 = MakeFittedLabel(this, QStringLiteral("DATE"), DateLeft, 40, header, Qt::darkBlue);
     static const char* const numbers[] = {"1st", "2nd", "3rd", "4th", "5th",
                                           "6th", "7th", "8th", "9th", "10th"};
     for (int n = 1; n <= RankRows; ++n) {
         const int y = RowTop + RowPitch * (n - 1);
-        QLabel* no =
-            MakeLabel(this, QString::fromLatin1(numbers[n - 1]), 0, y, header, Qt::darkBlue);
+        // Not sized to its text: right-aligned in its box, it ends at x 53
+        // (rows 1 to 9) and 54 (row 10).
+        QLabel* no = MakeLabel(this, QString::fromLatin1(numbers[n - 1]), header, Qt::darkBlue);
         no->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        // Right-aligned, ending at x 53 (rows 1 to 9) and 54 (row 10).
         no->setGeometry(n < RankRows ? 20 : 10, y, n < RankRows ? 33 : 44, RowHeight);
         LNOs[size_t(n)] = no;
-        LTimes[size_t(n)] = MakeLabel(this, QStringLiteral("TIME"), 72, y, header, RowColour);
-        LNames[size_t(n)] = MakeLabel(this, QStringLiteral("NAME"), NameLeft, y, header, RowColour);
-        LDates[size_t(n)] = MakeLabel(this, QStringLiteral("DATE"), DateLeft, y, header, RowColour);
+        LTimes[size_t(n)] = MakeFittedLabel(this, QStringLiteral("TIME"), 72, y, header, RowColour);
+        LNames[size_t(n)] =
+            MakeFittedLabel(this, QStringLiteral("NAME"), NameLeft, y, header, RowColour);
+        LDates[size_t(n)] =
+            MakeFittedLabel(this, QStringLiteral("DATE"), DateLeft, y, header, RowColour);
     }
     QFont title = Look::Gothic(24, true);
     title.setItalic(true);

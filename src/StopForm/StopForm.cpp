@@ -78,8 +78,6 @@ void TForm2::ShowPenalty()
         Image1->setPixmap(picture);
         PictureTwice = true;
     }
-    // The white box of the label must not show at any other width.
-    Look::FitToTextNow(Label1, 13);
     Look::CentreOnScreen(this);
     show();
     raise();
