@@ -1011,6 +1011,10 @@ class Run:
                       and not self.overlaps(card_rect(m), win, pos)), None)
         self.click(self.at(win, (card_rect(other)[0] + 50, card_rect(other)[1] + 40)))
         self.park()
+        # A nested compositor draws the pointer into its picture, and may not
+        # have drawn the card again without it yet. A card that the game
+        # turned would stay up for the rest of the pause.
+        time.sleep(0.3)
         img = self.shot()
         t = time.time() - t_click
         on_top = self.pics.find_penalty(img) == pos
