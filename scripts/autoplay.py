@@ -38,6 +38,7 @@ built or installed game.
 import argparse
 import hashlib
 import os
+import re
 import shlex
 import shutil
 import signal
@@ -421,6 +422,15 @@ def main():
         xvfb = subprocess.Popen(["Xvfb", DISPLAY, "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
                                  "-nolisten", "tcp"], stderr=subprocess.DEVNULL)
         time.sleep(1)
+    else:
+        # The cards are found where the game centres its window on a screen
+        # of this size.
+        size = subprocess.run(["xwininfo", "-root"], env={**os.environ, "DISPLAY": DISPLAY},
+                              capture_output=True, text=True).stdout
+        w, h = (re.search(rf"{k}: (\d+)", size) for k in ("Width", "Height"))
+        if not (w and h) or (int(w[1]), int(h[1])) != (SCREEN_W, SCREEN_H):
+            print(f"the screen of {DISPLAY} must be {SCREEN_W}x{SCREEN_H}", file=sys.stderr)
+            return 1
     GAME = game = subprocess.Popen(argv, cwd=cwd, env={**os.environ, "DISPLAY": DISPLAY})
     try:
         time.sleep(2)
