@@ -6,9 +6,9 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
-#include <QPointer>
 #include <QWindow>
 // std
 #include <utility>

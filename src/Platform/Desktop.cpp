@@ -33,6 +33,12 @@ xcb_connection_t* XConnection()
     return x11 ? x11->connection() : nullptr;
 }
 
+// The root window of the display's first (only) screen.
+xcb_window_t Root(xcb_connection_t* c)
+{
+    return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
 // The atom of `name`; each lookup is a round trip to the X server.
 xcb_atom_t Atom(xcb_connection_t* c, const char* name)
 {
@@ -57,8 +63,7 @@ void SendMoveResize(xcb_connection_t* c, const QWidget* window, std::array<uint3
     message.window = xcb_window_t(window->winId());
     message.type = moveResize;
     std::copy(data.begin(), data.end(), message.data.data32);
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    xcb_send_event(c, 0, root,
+    xcb_send_event(c, 0, Root(c),
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&message));
     xcb_flush(c);
@@ -70,15 +75,13 @@ bool WindowManagerMoves(xcb_connection_t* c)
     static const bool moves = [c] {
         const xcb_atom_t supported = Atom(c, "_NET_SUPPORTED");
         const xcb_atom_t moveResize = Atom(c, "_NET_WM_MOVERESIZE");
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
         xcb_get_property_reply_t* reply = xcb_get_property_reply(
-            c, xcb_get_property(c, 0, root, supported, XCB_ATOM_ATOM, 0, 4096), nullptr);
+            c, xcb_get_property(c, 0, Root(c), supported, XCB_ATOM_ATOM, 0, 4096), nullptr);
         if (!reply)
             return false;
         const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-        const bool found =
-            std::find(atoms, atoms + xcb_get_property_value_length(reply) / 4, moveResize) !=
-            atoms + xcb_get_property_value_length(reply) / 4;
+        const auto* end = atoms + xcb_get_property_value_length(reply) / 4;
+        const bool found = std::find(atoms, end, moveResize) != end;
         std::free(reply);
         return found;
     }();
@@ -251,7 +254,7 @@ bool CompositorPlacesWindows()
 
 bool CompositorMovesWindows()
 {
-    return StandIn.Start ? true : CompositorPlacesWindows();
+    return StandIn.Start || CompositorPlacesWindows();
 }
 
 bool StartSystemMove(QWidget* window, QPoint pressPixel)
@@ -299,9 +302,8 @@ QPoint WindowPosition(const QWidget* window)
 #if defined(NUPE_HAVE_XCB) && QT_CONFIG(xcb)
     if (xcb_connection_t* c = XConnection(); c && window->windowHandle()) {
         const xcb_window_t id = xcb_window_t(window->winId());
-        const xcb_screen_t* root = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
         xcb_translate_coordinates_reply_t* at = xcb_translate_coordinates_reply(
-            c, xcb_translate_coordinates(c, id, root->root, 0, 0), nullptr);
+            c, xcb_translate_coordinates(c, id, Root(c), 0, 0), nullptr);
         if (at) {
             const QPoint p(at->dst_x, at->dst_y);
             std::free(at);
