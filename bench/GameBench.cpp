@@ -2,14 +2,14 @@
 // Timings of the start-up and drawing work: decoding the shipped strip,
 // dealing, and redrawing the whole board.
 
-#include "Main/CardStrip.h"
-#include "Main/RankFile.h"
-#include "Main/Main.h"
-#include "Main/Random.h"
-#include "Platform/Clock.h"
-#include "Platform/Platform.h"
-#include "Rank/Rank.h"
-#include "StopForm/StopForm.h"
+#include "CardStrip.h"
+#include "RankFile.h"
+#include "Main.h"
+#include "Random.h"
+#include "Clock.h"
+#include "Platform.h"
+#include "Rank.h"
+#include "StopForm.h"
 // Qt
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 // Timings of the LED sign: one tick of the scroll, and loading a line (its
 // measuring and rendering), on the main window's about-text and font.
 
-#include "LightStr/LightStr.h"
-#include "Main/AboutText.h"
-#include "Main/Look.h"
+#include "LightStr.h"
+#include "AboutText.h"
+#include "Look.h"
 // benchmark
 #include <benchmark/benchmark.h>
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // ぬぺぬぺ衰弱: a pairs memory card game.
 
-#include "Main/Look.h"
-#include "Main/Main.h"
-#include "Platform/Desktop.h"
-#include "Platform/Platform.h"
-#include "Rank/Rank.h"
-#include "StopForm/StopForm.h"
+#include "Look.h"
+#include "Main.h"
+#include "Desktop.h"
+#include "Platform.h"
+#include "Rank.h"
+#include "StopForm.h"
 // Qt
 #include <QIcon>
 #include <QPixmap>

@@ -2,7 +2,7 @@
 // The about-text of the main window's LED sign: the fixed lines at their
 // places and the colour of every line.
 
-#include "Main/AboutText.h"
+#include "AboutText.h"
 // gtest
 #include <gtest/gtest.h>
 // std

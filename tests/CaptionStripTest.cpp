@@ -3,7 +3,7 @@
 // hints, and dragging the window by the strip and the clock.
 
 #include "TestSupport.h"
-#include "Platform/Desktop.h"
+#include "Desktop.h"
 // Qt
 #include <QLabel>
 #include <QScreen>

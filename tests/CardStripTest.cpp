@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Decoding the picture strip and refusing files a deal cannot be made from.
 
-#include "Main/CardStrip.h"
+#include "CardStrip.h"
 #include "RulesSupport.h"
 // Qt
 #include <QFile>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The tick count and today's date.
 
-#include "Platform/Clock.h"
+#include "Clock.h"
 // Qt
 #include <QDate>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Text in the Japanese code page, as Windows writes it.
 
-#include "Platform/CodePage.h"
+#include "CodePage.h"
 // gtest
 #include <gtest/gtest.h>
 

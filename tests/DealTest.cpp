@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The deal and the board geometry.
 
-#include "Main/Deal.h"
-#include "Main/Random.h"
+#include "Deal.h"
+#include "Random.h"
 // gtest
 #include <gtest/gtest.h>
 // std

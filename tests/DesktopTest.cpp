@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The window system the game asks for, and whole scale factors.
 
-#include "Platform/Desktop.h"
+#include "Desktop.h"
 // gtest
 #include <gtest/gtest.h>
 // std

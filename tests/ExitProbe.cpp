@@ -4,8 +4,8 @@
 // moment after it shows, so that a test can run the real program to its end
 // and read the exit status a launcher would see.
 
-#include "Main/Main.h"
-#include "Platform/Platform.h"
+#include "Main.h"
+#include "Platform.h"
 // Qt
 #include <QCoreApplication>
 #include <QTimer>

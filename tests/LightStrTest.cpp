@@ -2,7 +2,7 @@
 // The LED sign on its own: defaults, trimming at paint, the order of its
 // events, the dots it draws, and owners that change the list under it.
 
-#include "LightStr/LightStr.h"
+#include "LightStr.h"
 // Qt
 #include <QApplication>
 #include <QFontMetrics>

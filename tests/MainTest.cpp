@@ -4,8 +4,9 @@
 // coming back with the minimised game.
 
 #include "TestSupport.h"
-#include "Main/AboutText.h"
-#include "Main/TimeFormat.h"
+#include "AboutText.h"
+#include "TimeFormat.h"
+#include "Timings.h"
 // Qt
 #include <QDir>
 #include <QLabel>

@@ -3,7 +3,7 @@
 // end of the program, waiting, and the executable's directory.
 
 #include "TestSupport.h"
-#include "Main/RankFile.h"
+#include "RankFile.h"
 // Qt
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 // main window makes.
 
 #include "TestSupport.h"
-#include "Main/Random.h"
+#include "Random.h"
 // Qt
 #include <QElapsedTimer>
 #include <QLabel>

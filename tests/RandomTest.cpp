@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The generator.
 
-#include "Main/Random.h"
+#include "Random.h"
 // gtest
 #include <gtest/gtest.h>
 // std

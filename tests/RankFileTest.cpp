@@ -2,9 +2,9 @@
 // The ranking file "Rank.Dat" on disk: missing and foreign files, saving in
 // one step or in place, rights, links, full disks, the lock and the merge.
 
-#include "Main/RankFile.h"
-#include "Platform/CodePage.h"
-#include "Platform/TempFile.h"
+#include "RankFile.h"
+#include "CodePage.h"
+#include "TempFile.h"
 #include "RulesSupport.h"
 // Qt
 #include <QDir>

@@ -4,9 +4,9 @@
 // false or the end-of-file error, quickly, and leaves the table exactly as
 // reading the file integer by integer would.
 
-#include "Main/RankFile.h"
-#include "Main/RankFormat.h"
-#include "Platform/CodePage.h"
+#include "RankFile.h"
+#include "RankFormat.h"
+#include "CodePage.h"
 #include "RulesSupport.h"
 // Qt
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The top-ten table: where a new time goes, and how the rows below move.
 
-#include "Main/RankTable.h"
+#include "RankTable.h"
 // gtest
 #include <gtest/gtest.h>
 // std

@@ -3,8 +3,8 @@
 // real windows with "Rank.Dat" in a scratch directory.
 
 #include "TestSupport.h"
-#include "Main/Look.h"
-#include "Main/RankFile.h"
+#include "Look.h"
+#include "RankFile.h"
 // Qt
 #include <QFile>
 #include <QLabel>

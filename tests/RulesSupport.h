@@ -3,7 +3,7 @@
 // Helpers shared by the tests of the rules: scratch directories, made-up
 // picture strips, a clock the tests drive, and runs as another user.
 
-#include "Platform/Clock.h"
+#include "Clock.h"
 // Qt
 #include <QByteArray>
 #include <QColor>

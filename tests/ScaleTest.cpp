@@ -12,6 +12,9 @@
 using namespace Test;
 
 namespace {
+// Set before main makes the application, which reads it once.
+[[maybe_unused]] const bool ScaledScreen = qputenv("QT_SCALE_FACTOR", "2");
+
 enum TTarget { OnStrip, OnCloseButton, OnBoard };
 struct TEdge {
     const char* Name;

@@ -73,10 +73,6 @@ int main(int argc, char** argv)
     // The windows are drawn off screen, also when the tests are listed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-#ifdef NUPE_TEST_SCALE_FACTOR
-    // A program of tests that run on a scaled screen.
-    qputenv("QT_SCALE_FACTOR", NUPE_TEST_SCALE_FACTOR);
-#endif
     Platform::TApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

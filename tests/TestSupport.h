@@ -4,13 +4,13 @@
 // deal, a recorder for message boxes, typing and paint counting.
 
 #include "RulesSupport.h"
-#include "Main/CaptionStrip.h"
-#include "Main/Main.h"
-#include "Main/Random.h"
-#include "Platform/CodePage.h"
-#include "Platform/Platform.h"
-#include "Rank/Rank.h"
-#include "StopForm/StopForm.h"
+#include "CaptionStrip.h"
+#include "Main.h"
+#include "Random.h"
+#include "CodePage.h"
+#include "Platform.h"
+#include "Rank.h"
+#include "StopForm.h"
 // Qt
 #include <QDir>
 #include <QFile>
@@ -59,9 +59,7 @@ public:
     int Count = 0;
 };
 
-} // namespace Test
 
-namespace Test {
 // The three windows, created as the program creates them.
 struct TWindows {
     TWindows()
@@ -79,9 +77,7 @@ struct TWindows {
 QColor ShownAt(const TForm1& form, int32_t n);
 // The picture card n shows on the board (by colour of a made-up strip), or -1.
 int32_t ShownPicture(const TForm1& form, int32_t n, int pictures = 32);
-} // namespace Test
 
-namespace Test {
 // The windows on a seeded 32-picture deal, a test clock, recorded message
 // boxes, and "Rank.Dat" in the scratch directory's "exe" folder, a game
 // folder of its own (the build's layout: the pictures beside the executable).

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The clock and ranking time texts.
 
-#include "Main/TimeFormat.h"
+#include "TimeFormat.h"
 // gtest
 #include <gtest/gtest.h>
 

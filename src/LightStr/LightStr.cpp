@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "LightStr/LightStr.h"
+#include "LightStr.h"
 
 // Qt
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "Main/BoardImage.h"
+#include "BoardImage.h"
 
-#include "Platform/Platform.h"
+#include "Platform.h"
 // Qt
 #include <QMouseEvent>
 #include <QPainter>

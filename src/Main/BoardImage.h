@@ -2,7 +2,7 @@
 #pragma once
 // The card board's image control.
 
-#include "Main/Types.h"
+#include "Types.h"
 // Qt
 #include <QImage>
 #include <QWidget>

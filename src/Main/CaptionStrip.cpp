@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "Main/CaptionStrip.h"
+#include "CaptionStrip.h"
 
-#include "Main/Main.h"
-#include "Platform/Desktop.h"
-#include "Platform/Platform.h"
-#include "Platform/ToolWindow.h"
+#include "Main.h"
+#include "Desktop.h"
+#include "Platform.h"
+#include "ToolWindow.h"
 // Qt
 #include <QMouseEvent>
 #include <QPainter>

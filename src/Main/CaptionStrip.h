@@ -5,7 +5,7 @@
 // hints; every other point of the strip, the clock and the LED sign drag the
 // window.
 
-#include "Main/DrawnButton.h"
+#include "DrawnButton.h"
 // Qt
 #include <QRect>
 #include <QString>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "Main/DrawnButton.h"
+#include "DrawnButton.h"
 
-#include "Main/ImageList.h"
+#include "ImageList.h"
 // Qt
 #include <QPainter>
 #include <QWidget>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "Main/ImageList.h"
+#include "ImageList.h"
 
-#include "Main/Look.h"
+#include "Look.h"
 
 // Qt
 #include <QImage>

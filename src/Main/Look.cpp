@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Main/Look.h"
+#include "Look.h"
 
 // Qt
 #include <QFileInfo>

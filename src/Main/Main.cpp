@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "Main/Main.h"
+#include "Main.h"
 
-#include "Main/AboutText.h"
-#include "Main/CaptionStrip.h"
-#include "Main/CardStrip.h"
-#include "Main/Look.h"
-#include "Platform/Clock.h"
-#include "Platform/Desktop.h"
-#include "Platform/Platform.h"
-#include "Platform/ToolWindow.h"
-#include "StopForm/StopForm.h"
+#include "AboutText.h"
+#include "CaptionStrip.h"
+#include "CardStrip.h"
+#include "Look.h"
+#include "Clock.h"
+#include "Desktop.h"
+#include "Platform.h"
+#include "ToolWindow.h"
+#include "StopForm.h"
+#include "Timings.h"
 // Qt
 #include <QCloseEvent>
 #include <QFileInfo>

@@ -3,12 +3,12 @@
 // The main window: caption strip with the clock, and the card board below it.
 // It owns the whole game state.
 
-#include "Main/BoardImage.h"
-#include "Main/Deal.h"
-#include "Main/DrawnButton.h"
-#include "Main/ImageList.h"
-#include "Main/RankFile.h"
-#include "LightStr/LightStr.h"
+#include "BoardImage.h"
+#include "Deal.h"
+#include "DrawnButton.h"
+#include "ImageList.h"
+#include "RankFile.h"
+#include "LightStr.h"
 // Qt
 #include <QImage>
 #include <QPoint>
@@ -23,19 +23,6 @@ class QMouseEvent;
 class QScrollArea;
 class QTimer;
 class TClientArea;
-
-// The timing of a turn, in milliseconds.
-namespace Turn {
-// The penalty card's face shows this long before the pause begins.
-constexpr int32_t PenaltyFaceMs = 300;
-// The pause that the penalty card freezes play for; the penalty window's bar
-// drains over it.
-constexpr int32_t PenaltyPauseMs = 2000;
-// Two different faces show this long before they turn back.
-constexpr int32_t MismatchMs = 400;
-// The exit command puts the end of a running pause this far in the past.
-constexpr int32_t PauseEndedByExitMs = -100;
-} // namespace Turn
 
 // The main window's fit to its board: the client area reaches this far past
 // the last card's right and bottom edges (the board's scroll area with its

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The main window's ranking: where the file lives, showing it, and the
 // update at the end of a finished game.
-#include "Main/Main.h"
+#include "Main.h"
 
-#include "Main/RankPlace.h"
-#include "Platform/Clock.h"
-#include "Platform/CodePage.h"
-#include "Platform/Platform.h"
-#include "Rank/Rank.h"
+#include "RankPlace.h"
+#include "Clock.h"
+#include "CodePage.h"
+#include "Platform.h"
+#include "Rank.h"
 // Qt
 #include <QScopedValueRollback>
 #include <QStandardPaths>

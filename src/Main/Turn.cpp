@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The main window's game: the deal, the board, a turn with its penalty
 // pause, and the running clock.
-#include "Main/Main.h"
+#include "Main.h"
 
-#include "Main/Look.h"
-#include "Main/TimeFormat.h"
-#include "Platform/Clock.h"
-#include "Platform/Platform.h"
-#include "Rank/Rank.h"
-#include "StopForm/StopForm.h"
+#include "Look.h"
+#include "Timings.h"
+#include "TimeFormat.h"
+#include "Clock.h"
+#include "Platform.h"
+#include "Rank.h"
+#include "StopForm.h"
 // Qt
 #include <QLabel>
 #include <QTimer>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "Rank/Rank.h"
+#include "Rank.h"
 
-#include "Main/Look.h"
-#include "Main/Main.h"
-#include "Main/TimeFormat.h"
-#include "Platform/CodePage.h"
-#include "Platform/Platform.h"
+#include "Look.h"
+#include "Main.h"
+#include "TimeFormat.h"
+#include "CodePage.h"
+#include "Platform.h"
 // Qt
 #include <QFontMetrics>
 #include <QHideEvent>

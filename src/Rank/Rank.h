@@ -3,9 +3,9 @@
 // The ranking window: the ten best times, and after a finished game that
 // entered them, a name edit on the new row. It draws its own close button.
 
-#include "Main/DrawnButton.h"
-#include "Main/RankTable.h"
-#include "Platform/ToolWindow.h"
+#include "DrawnButton.h"
+#include "RankTable.h"
+#include "ToolWindow.h"
 // std
 #include <array>
 #include <cstdint>

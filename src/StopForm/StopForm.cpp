@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "StopForm/StopForm.h"
+#include "StopForm.h"
 
-#include "Main/Look.h"
-#include "Main/Main.h"
-#include "Platform/Platform.h"
+#include "Look.h"
+#include "Main.h"
+#include "Timings.h"
+#include "Platform.h"
 // Qt
 #include <QLabel>
 #include <QPixmap>

@@ -3,7 +3,7 @@
 // The penalty window: a picture, the word "ペナルティ" and a bar that drains
 // over the two-second pause. The main window shows, feeds and hides it.
 
-#include "Platform/ToolWindow.h"
+#include "ToolWindow.h"
 
 class QLabel;
 class QProgressBar;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "Main/RankFormat.h"
+#include "RankFormat.h"
 
-#include "Platform/InOutError.h"
+#include "InOutError.h"
 // std
 #include <algorithm>
 

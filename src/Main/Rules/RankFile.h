@@ -3,8 +3,8 @@
 // The ranking file "Rank.Dat": reading it, saving it, and the end-of-game
 // merge of a new result under the file's lock.
 
-#include "Main/RankTable.h"
-#include "Platform/DurableFile.h"
+#include "RankTable.h"
+#include "DurableFile.h"
 // Qt
 #include <QString>
 // std

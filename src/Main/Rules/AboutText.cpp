@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Main/AboutText.h"
+#include "AboutText.h"
 
 namespace {
 const QColor Yellow(255, 255, 0);

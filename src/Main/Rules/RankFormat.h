@@ -4,7 +4,7 @@
 // the ten rows its time, its name and its date. Every integer is 32 bits,
 // little-endian; a text is its length, then one integer per byte.
 
-#include "Main/RankTable.h"
+#include "RankTable.h"
 // Qt
 #include <QByteArray>
 // std

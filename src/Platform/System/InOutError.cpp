@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Platform/InOutError.h"
+#include "InOutError.h"
 
 // std
 #include <cerrno>

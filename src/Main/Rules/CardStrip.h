@@ -3,7 +3,7 @@
 // The card picture strip "Img.Dat": a JPEG image holding pictures of
 // 100 x 80 side by side; picture 0 the back, 1 the penalty picture, then faces.
 
-#include "Main/Types.h"
+#include "Types.h"
 // Qt
 #include <QImage>
 #include <QString>

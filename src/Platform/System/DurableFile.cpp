@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "Platform/DurableFile.h"
+#include "DurableFile.h"
 
-#include "Platform/TempFile.h"
+#include "TempFile.h"
 // Qt
 #include <QFile>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Platform/CodePage.h"
+#include "CodePage.h"
 
 // Qt
 #include <QTextCodec>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Main/TimeFormat.h"
+#include "TimeFormat.h"
 
 // std
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "Main/CardStrip.h"
+#include "CardStrip.h"
 
-#include "Main/Deal.h"
-#include "Platform/DurableFile.h"
+#include "Deal.h"
+#include "DurableFile.h"
 
 // std
 #include <algorithm>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Platform/Clock.h"
+#include "Clock.h"
 
 // Qt
 #include <QDate>

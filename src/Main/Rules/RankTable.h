@@ -2,7 +2,7 @@
 #pragma once
 // The top-ten ranking table and where a new time goes in it.
 
-#include "Main/Types.h"
+#include "Types.h"
 // Qt
 #include <QByteArray>
 // std

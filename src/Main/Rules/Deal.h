@@ -3,8 +3,8 @@
 // The card board and the deal: 45 cards on a 9 x 5 grid, 22 pairs of faces
 // and one odd card, which is the penalty card or a face without a partner.
 
-#include "Main/Random.h"
-#include "Main/Types.h"
+#include "Random.h"
+#include "Types.h"
 // std
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "Main/RankPlace.h"
+#include "RankPlace.h"
 
-#include "Main/CardStrip.h"
-#include "Main/RankFile.h"
+#include "CardStrip.h"
+#include "RankFile.h"
 // Qt
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "Main/Random.h"
+#include "Random.h"
 
-#include "Platform/Clock.h"
+#include "Clock.h"
 
 void TRandom::Randomize()
 {

@@ -4,7 +4,7 @@
 // copy of the game: read whole, saved whole, and locked around an update.
 // Errors are TInOutError.
 
-#include "Platform/InOutError.h"
+#include "InOutError.h"
 // Qt
 #include <QByteArray>
 #include <QString>

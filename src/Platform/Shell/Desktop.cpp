@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Platform/Desktop.h"
+#include "Desktop.h"
 
 // Qt
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "Main/RankFile.h"
+#include "RankFile.h"
 
-#include "Main/RankFormat.h"
+#include "RankFormat.h"
 
 bool LoadRanking(const QString& fileName, TRanking& ranking, TRankAccess access)
 {

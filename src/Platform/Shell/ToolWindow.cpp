@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "Platform/ToolWindow.h"
+#include "ToolWindow.h"
 
-#include "Platform/Desktop.h"
+#include "Desktop.h"
 // std
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Platform/Platform.h"
+#include "Platform.h"
 
 // Qt
 #include <QDeadlineTimer>

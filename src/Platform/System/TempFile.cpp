@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Platform/TempFile.h"
+#include "TempFile.h"
 
 // Qt
 #include <QFile>

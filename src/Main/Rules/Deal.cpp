@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Main/Deal.h"
+#include "Deal.h"
 
 // std
 #include <cassert>

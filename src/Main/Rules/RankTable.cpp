@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "Main/RankTable.h"
+#include "RankTable.h"
 
 int32_t FindRankRow(const TRanking& ranking, int32_t time)
 {
