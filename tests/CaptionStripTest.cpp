@@ -97,11 +97,11 @@ TEST_P(StripPress, ReleaseRunsThePressedButtonOnlyOverTheButtons)
     const TPressCase& c = GetParam();
     StartGame();
     QTest::mousePress(Target(c.Target), Qt::LeftButton, {}, c.Press);
-    EXPECT_EQ(Main().PressedButton, c.Pressed);
+    EXPECT_EQ(Main().PressedButton(), c.Pressed);
     EXPECT_EQ(Main().Dragging, c.Drags);
     QTest::mouseRelease(Client(), Qt::LeftButton, {}, c.Release);
     EXPECT_FALSE(Main().Dragging);
-    EXPECT_EQ(Main().PressedButton, -1);
+    EXPECT_EQ(Main().PressedButton(), -1);
     const TActions expected{c.Action == Caption::Exit, c.Action == Caption::ReStart,
                             c.Action == Caption::Rank, c.Action == Caption::Min};
     EXPECT_EQ(Ran(), expected);
@@ -131,7 +131,7 @@ TEST_F(Strip, OnlyTheLeftButtonPressesButAnyReleaseCompletes)
     QTest::mousePress(Client(), Qt::RightButton, {}, {300, 20});
     QTest::mousePress(Client(), Qt::MiddleButton, {}, {60, 10});
     EXPECT_FALSE(Main().Dragging);
-    EXPECT_EQ(Main().PressedButton, -1);
+    EXPECT_EQ(Main().PressedButton(), -1);
     QTest::mouseRelease(Client(), Qt::MiddleButton, {}, {60, 10});
     QTest::mouseRelease(Client(), Qt::RightButton, {}, {300, 20});
     EXPECT_EQ(Ran(), (TActions{false, false, false, false}));
@@ -193,7 +193,7 @@ TEST_F(Strip, FrameTakesNoMouseInput)
     for (QPoint p : {QPoint(1, 10), QPoint(25, 1), QPoint(969, 200)}) {
         QTest::mousePress(&Main(), Qt::LeftButton, {}, p);
         EXPECT_FALSE(Main().Dragging);
-        EXPECT_EQ(Main().PressedButton, -1);
+        EXPECT_EQ(Main().PressedButton(), -1);
         QTest::mouseRelease(&Main(), Qt::LeftButton, {}, p);
     }
 }

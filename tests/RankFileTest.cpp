@@ -44,16 +44,16 @@ TRanking OldTable()
     return table;
 }
 
-// Runs `action` and returns the TInOutError it throws (Code 0 if none).
-template <typename F> TInOutError Failure(F action)
+// Runs `action` and returns the Platform::TInOutError it throws (Code 0 if none).
+template <typename F> Platform::TInOutError Failure(F action)
 {
     try {
         action();
-    } catch (const TInOutError& e) {
+    } catch (const Platform::TInOutError& e) {
         return e;
     }
-    ADD_FAILURE() << "no TInOutError thrown";
-    return TInOutError(0);
+    ADD_FAILURE() << "no Platform::TInOutError thrown";
+    return Platform::TInOutError(0);
 }
 
 QStringList DirEntries()
@@ -101,10 +101,10 @@ TEST_P(OddRankFile, IsRefusedWithoutWaitingAndLeftAsItIs)
         EXPECT_FALSE(LoadRanking(RankFileName, table));
     else
         EXPECT_EQ(Failure([&] { LoadRanking(RankFileName, table); }).Code, c.Code);
-    EXPECT_EQ(Failure([&] { LoadRanking(RankFileName, table, TRankAccess::ReadWrite); }).Code,
+    EXPECT_EQ(Failure([&] { LoadRanking(RankFileName, table, Platform::TFileAccess::ReadWrite); }).Code,
               c.Code);
     EXPECT_EQ(Failure([&] { SaveRanking(RankFileName, table); }).Code, c.Code);
-    EXPECT_FALSE(TRankLock(RankFileName, 0).Held());
+    EXPECT_FALSE(Platform::TFileLock(RankFileName, 0).Held());
     EXPECT_EQ(table, OldTable());
     EXPECT_EQ(DirEntries(), QStringList{RankFileName});
 }
@@ -123,9 +123,9 @@ TEST(RankFile, FourByteFileFailsAtEndOfFile)
     TScratchDir dir;
     WriteBytes(RankFileName, Mark);
     TRanking table = OldTable();
-    const TInOutError e = Failure([&] { LoadRanking(RankFileName, table); });
+    const Platform::TInOutError e = Failure([&] { LoadRanking(RankFileName, table); });
     EXPECT_STREQ(e.what(), EndOfFileText);
-    EXPECT_EQ(e.Code, TInOutError::EndOfFile);
+    EXPECT_EQ(e.Code, Platform::TInOutError::EndOfFile);
     EXPECT_EQ(table, OldTable());
     EXPECT_EQ(ReadBytes(RankFileName), Mark);
     EXPECT_EQ(DirEntries(), QStringList{RankFileName});
@@ -204,7 +204,7 @@ TEST(RankFile, ReadOnlyFileRefusesTheSaveAndStaysAsItWas)
         try {
             SaveRanking(path, table);
             return 2;
-        } catch (const TInOutError& e) {
+        } catch (const Platform::TInOutError& e) {
             return std::string(e.what()) == "ファイルへのアクセスが拒否されました" ? 0 : 1;
         }
     });
@@ -231,7 +231,7 @@ TEST(RankFile, WritableFileInAReadOnlyDirectoryIsSavedInPlace)
         table[1] = {4321, "ぬぺ", "2026/12/08"};
         try {
             return SaveRanking(path, table) ? 0 : 2;
-        } catch (const TInOutError&) {
+        } catch (const Platform::TInOutError&) {
             return 1;
         }
     });
@@ -265,7 +265,7 @@ TEST(RankFile, BrokenLinkIsReportedAndLeftAsItIs)
     TRanking table = OldTable();
     EXPECT_FALSE(LoadRanking(RankFileName, table)); // nothing to show
     EXPECT_STREQ(Failure([&] { SaveRanking(RankFileName, table); }).what(), "I/O エラー (2)");
-    EXPECT_STREQ(Failure([&] { LoadRanking(RankFileName, table, TRankAccess::ReadWrite); }).what(),
+    EXPECT_STREQ(Failure([&] { LoadRanking(RankFileName, table, Platform::TFileAccess::ReadWrite); }).what(),
                  "I/O エラー (2)");
     char target[16] = {};
     EXPECT_EQ(::readlink("Rank.Dat", target, sizeof target - 1), 8);
@@ -367,7 +367,7 @@ TEST_P(SharedRanking, SaveWritesTheSharedFileItself)
         const int result = AsUser(c.Saver, [&] {
             try {
                 return SaveRanking(savePath, table) ? 0 : 2;
-            } catch (const TInOutError&) {
+            } catch (const Platform::TInOutError&) {
                 return 1;
             }
         });
@@ -414,7 +414,7 @@ TEST(RankFile, SaveErrorsNameTheirCause)
                  {QStringLiteral("plain/Rank.Dat"), "I/O エラー (20)", ENOTDIR},
                  {QString(300, QLatin1Char('r')), "I/O エラー (36)", ENAMETOOLONG}};
     for (const auto& c : cases) {
-        const TInOutError e = Failure([&] { SaveRanking(c.Path, TRanking{}); });
+        const Platform::TInOutError e = Failure([&] { SaveRanking(c.Path, TRanking{}); });
         EXPECT_STREQ(e.what(), c.Text) << c.Path.left(20).toStdString();
         EXPECT_EQ(e.Code, c.Code) << c.Path.left(20).toStdString();
     }
@@ -511,7 +511,7 @@ TEST_P(FullDiskInPlace, LeavesTheOldRankingReadable)
         try {
             SaveRanking(file, BigTable());
             return 2;
-        } catch (const TInOutError& e) {
+        } catch (const Platform::TInOutError& e) {
             return e.Code == EFBIG && std::string(e.what()) == DiskFullText ? 0 : 1;
         }
     });
@@ -578,16 +578,16 @@ TEST_P(RankLock, SecondLockWaitsABoundedTime)
         ASSERT_TRUE(SaveRanking(RankFileName, TRanking{}));
     }
     {
-        const TRankLock first(RankFileName);
+        const Platform::TFileLock first(RankFileName);
         ASSERT_TRUE(first.Held());
         const auto start = std::chrono::steady_clock::now();
-        const TRankLock second(RankFileName, 300);
+        const Platform::TFileLock second(RankFileName, 300);
         const auto waited = std::chrono::steady_clock::now() - start;
         EXPECT_FALSE(second.Held());
         EXPECT_GE(waited, std::chrono::milliseconds(300));
         EXPECT_LT(waited, std::chrono::seconds(3));
     }
-    EXPECT_TRUE(TRankLock(RankFileName, 0).Held());
+    EXPECT_TRUE(Platform::TFileLock(RankFileName, 0).Held());
     EXPECT_EQ(DirEntries().size(), GetParam() ? 1 : 0);
 }
 
@@ -628,7 +628,7 @@ TEST_P(TwoCopies, MergingTogetherKeepsBothResults)
                         TRanking table;
                         MergeRankEntry(RankFileName, table, {1000 + 10 * k + c, "C", ""});
                     }
-                } catch (const TInOutError&) {
+                } catch (const Platform::TInOutError&) {
                     ::_exit(1);
                 }
                 ::_exit(0);

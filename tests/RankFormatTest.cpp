@@ -216,9 +216,9 @@ TEST(RankFuzz, MutatedFilesEndInTrueFalseOrEndOfFileAsReadOneByOne)
         TOutcome outcome;
         try {
             outcome = ParseRanking(bytes, parsed) ? TOutcome::Loaded : TOutcome::NotARanking;
-        } catch (const TInOutError& e) {
+        } catch (const Platform::TInOutError& e) {
             outcome = TOutcome::EndOfFile;
-            if (e.Code != TInOutError::EndOfFile || std::strcmp(e.what(), EndOfFileText) != 0) {
+            if (e.Code != Platform::TInOutError::EndOfFile || std::strcmp(e.what(), EndOfFileText) != 0) {
                 ADD_FAILURE() << "wrong error " << e.Code << " " << e.what() << " for "
                               << Describe(bytes).toStdString();
                 return;
@@ -268,8 +268,8 @@ qint64 FastestLoad(const QByteArray& bytes, TRanking& table)
         timer.start();
         try {
             LoadRanking(RankFileName, table);
-        } catch (const TInOutError& e) {
-            EXPECT_EQ(e.Code, TInOutError::EndOfFile);
+        } catch (const Platform::TInOutError& e) {
+            EXPECT_EQ(e.Code, Platform::TInOutError::EndOfFile);
         }
         best = std::min(best, timer.elapsed());
     }
@@ -342,10 +342,10 @@ TEST_P(ParseBytes, GiveTheTableTheyHold)
     TOutcome outcome = TOutcome::Loaded;
     try {
         outcome = ParseRanking(c.Bytes, table) ? TOutcome::Loaded : TOutcome::NotARanking;
-    } catch (const TInOutError& e) {
+    } catch (const Platform::TInOutError& e) {
         outcome = TOutcome::EndOfFile;
         EXPECT_STREQ(e.what(), EndOfFileText);
-        EXPECT_EQ(e.Code, TInOutError::EndOfFile);
+        EXPECT_EQ(e.Code, Platform::TInOutError::EndOfFile);
     }
     EXPECT_EQ(int(outcome), int(c.Outcome));
     TRanking expected = c.Outcome == TOutcome::Loaded ? TRanking{} : StartTable();

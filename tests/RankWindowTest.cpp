@@ -47,6 +47,22 @@ protected:
     QString Text(QLabel* label) { return label->text(); }
     QByteArray Today() { return Platform::ToCodePage(Platform::LocalDateText()); }
 
+    // The image on screen on the close button: 0 normal, 1 pressed, -1 other.
+    int ShownClose()
+    {
+        QCoreApplication::processEvents();
+        const QImage shown = Rank()
+                                 .screen()
+                                 ->grabWindow(Rank().winId())
+                                 .toImage()
+                                 .copy(TForm3::CloseX, TForm3::CloseY, 33, 33)
+                                 .convertToFormat(QImage::Format_RGB32);
+        for (int image : {0, 1})
+            if (shown == Main().ImageList2->Image(image).toImage().convertToFormat(shown.format()))
+                return image;
+        return -1;
+    }
+
     // Clicks the close button of the ranking window.
     void CloseRanking() { QTest::mouseClick(&Rank(), Qt::LeftButton, {}, QPoint(466, 24)); }
 };
@@ -154,20 +170,20 @@ TEST_F(Ranking, CloseButtonPressMoveAndRelease)
 
     // Press on it, move off, release there: normal again, still open.
     QTest::mousePress(&Rank(), Qt::LeftButton, {}, QPoint(460, 20));
-    EXPECT_TRUE(Rank().ClosePressed);
-    EXPECT_EQ(Rank().ShownCloseImage, 1);
+    EXPECT_TRUE(Rank().ClosePressed());
+    EXPECT_EQ(ShownClose(), 1);
     QTest::mouseMove(&Rank(), QPoint(300, 200));
-    EXPECT_EQ(Rank().ShownCloseImage, 1);
+    EXPECT_EQ(ShownClose(), 1);
     QTest::mouseRelease(&Rank(), Qt::LeftButton, {}, QPoint(300, 200));
-    EXPECT_FALSE(Rank().ClosePressed);
-    EXPECT_EQ(Rank().ShownCloseImage, 0);
+    EXPECT_FALSE(Rank().ClosePressed());
+    EXPECT_EQ(ShownClose(), 0);
     EXPECT_TRUE(Rank().isVisible());
 
     // A repaint while held shows it normal; the release still closes.
     QTest::mousePress(&Rank(), Qt::LeftButton, {}, QPoint(460, 20));
     Rank().repaint();
-    EXPECT_EQ(Rank().ShownCloseImage, 0);
-    EXPECT_TRUE(Rank().ClosePressed);
+    EXPECT_EQ(ShownClose(), 0);
+    EXPECT_TRUE(Rank().ClosePressed());
     QTest::mouseRelease(&Rank(), Qt::LeftButton, {}, QPoint(470, 30));
     EXPECT_FALSE(Rank().isVisible());
 
@@ -176,13 +192,13 @@ TEST_F(Ranking, CloseButtonPressMoveAndRelease)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Rank()));
     QTest::qWait(20); // painted once, as before any click a player can make
     QTest::mousePress(&Rank(), Qt::LeftButton, {}, QPoint(300, 200));
-    EXPECT_EQ(Rank().ShownCloseImage, 0);
+    EXPECT_EQ(ShownClose(), 0);
     QTest::mouseRelease(&Rank(), Qt::LeftButton, {}, QPoint(460, 20));
     EXPECT_TRUE(Rank().isVisible());
 
     // Both corners belong to the button: press at one, release at the other.
     QTest::mousePress(&Rank(), Qt::RightButton, {}, QPoint(483, 41));
-    EXPECT_EQ(Rank().ShownCloseImage, 1);
+    EXPECT_EQ(ShownClose(), 1);
     QTest::mouseRelease(&Rank(), Qt::RightButton, {}, QPoint(450, 8));
     EXPECT_FALSE(Rank().isVisible());
     EXPECT_FALSE(Main().RankWaiting);
@@ -476,7 +492,7 @@ TEST_F(Ranking, ExitDuringTheWaitInTheRunningProgramWaitsForTheWindow)
 TEST_F(Ranking, WaitForAnotherCopysLockKeepsTheWindowsRunningAndThenSaves)
 {
     Main().show();
-    std::optional<TRankLock> other;
+    std::optional<Platform::TFileLock> other;
     bool ranDuringTheWait = false;
     FinishGame(12000, [&] {
         other.emplace(RankFile());

@@ -40,7 +40,7 @@ TEST_P(ScaledEdge, HitsAsItsLogicalPixel)
     const QPointF at = e.At + QPointF(target->mapTo(target->window(), QPoint()));
     qt_handleMouseEvent(window, at, window->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
                         QEvent::MouseButtonPress, {}, 0);
-    const bool hit[] = {Main().PressedButton != -1, W->Rank->ClosePressed, Main().ClockStarted};
+    const bool hit[] = {Main().PressedButton() != -1, W->Rank->ClosePressed(), Main().ClockStarted};
     qt_handleMouseEvent(window, at, window->mapToGlobal(at), {}, Qt::LeftButton,
                         QEvent::MouseButtonRelease, {}, 1);
     EXPECT_EQ(hit[e.Target], e.Hit);

@@ -31,7 +31,7 @@ void TDrawnButtons::Draw(int32_t b, bool normal)
     Surface->repaint(at.x(), at.y(), ButtonImageSize, ButtonImageSize);
 }
 
-int TDrawnButtons::Paint(QPainter& painter, const std::function<void()>& paintAll)
+void TDrawnButtons::Paint(QPainter& painter, const std::function<void()>& paintAll)
 {
     struct TDone {
         QPainter*& Painter;
@@ -43,23 +43,20 @@ int TDrawnButtons::Paint(QPainter& painter, const std::function<void()>& paintAl
         const QPoint at = PlaceOf(ImmediateButton);
         Images().Draw(painter, at.x(), at.y(), ImmediateImage);
     }
-    return ImmediateImage;
 }
 
 void TDrawnButtons::Press(int32_t b)
 {
-    Held = b;
-    Holding = b >= 0;
-    if (Holding)
+    HeldButton = b;
+    if (Holding())
         Draw(b, false);
 }
 
 int32_t TDrawnButtons::Release(bool overAButton)
 {
-    if (!Holding)
+    if (!Holding())
         return -1;
-    const int32_t b = std::exchange(Held, -1);
-    Holding = false;
+    const int32_t b = std::exchange(HeldButton, -1);
     Draw(b, true);
     return overAButton ? b : -1;
 }

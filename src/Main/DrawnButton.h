@@ -33,8 +33,7 @@ public:
     void Draw(int32_t b, bool normal);
     // The surface's paint handler: runs `paintAll` with its Draw() calls
     // going to `painter`, then draws the image being shown at once, if any.
-    // Returns that image, or -1.
-    int Paint(QPainter& painter, const std::function<void()>& paintAll);
+    void Paint(QPainter& painter, const std::function<void()>& paintAll);
 
     // A press that hits button b (-1: none) holds it and shows it pressed.
     void Press(int32_t b);
@@ -44,11 +43,12 @@ public:
     // for the caller to run; otherwise, and with nothing held, -1.
     int32_t Release(bool overAButton);
 
-    // The button held down, or -1; Holding says whether there is one.
-    int32_t Held = -1;
-    bool Holding = false;
+    // The button held down, or -1.
+    int32_t Held() const { return HeldButton; }
+    bool Holding() const { return HeldButton >= 0; }
 
 private:
+    int32_t HeldButton = -1;
     QWidget* Surface;
     std::function<const TImageList&()> Images;
     std::function<QPoint(int32_t)> PlaceOf;

@@ -113,7 +113,7 @@ void TForm1::FormCreate()
 
     // A directory of that name is no picture file; anything else that is
     // there is tried, and refused as a strip if it is none.
-    if (const QFileInfo picture(Strip::FileName); !picture.exists() || picture.isDir()) {
+    if (const QFileInfo picture(CardStrip::FileName); !picture.exists() || picture.isDir()) {
         Platform::ShowMessage(QStringLiteral("画像ファイル「Img.Dat」がありません。"));
         Platform::Terminate(1);
         return;
@@ -137,7 +137,7 @@ void TForm1::FormCreate()
 bool TForm1::LoadPictures()
 {
     try {
-        CardImages = LoadCardStrip(Strip::FileName);
+        CardImages = LoadCardStrip(CardStrip::FileName);
         PictureCount = PictureCountOf(CardImages.width());
         SourceRects = MakeSourceRects(PictureCount);
         return true;

@@ -105,7 +105,7 @@ public:
     // The four caption buttons, drawn on the client area.
     TDrawnButtons CaptionButtons;
     // The caption button held down, or -1.
-    const int32_t& PressedButton = CaptionButtons.Held;
+    int32_t PressedButton() const { return CaptionButtons.Held(); }
 
     // Game state.
     TCardArray Cards;
@@ -153,7 +153,7 @@ private:
     // stopped.
     void BackInSight();
     // Reads the ranking file; a missing or foreign file is an empty table.
-    void ReadRanking(TRankAccess access = TRankAccess::Read);
+    void ReadRanking(Platform::TFileAccess access = Platform::TFileAccess::Read);
 
     // The caption strip's helpers (CaptionStrip.cpp).
     friend class TClientArea;

@@ -17,7 +17,7 @@ QString TForm1::RankPath() const
     return RankFilePath(AppDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
-void TForm1::ReadRanking(TRankAccess access)
+void TForm1::ReadRanking(Platform::TFileAccess access)
 {
     LoadRankingOrEmpty(RankPath(), Ranking, access);
 }
@@ -26,7 +26,7 @@ void TForm1::EnterRanking()
 {
     // Read for writing: a ranking that cannot be saved is reported now,
     // before the player is asked for a name.
-    ReadRanking(TRankAccess::ReadWrite);
+    ReadRanking(Platform::TFileAccess::ReadWrite);
     int32_t r = FindRankRow(Ranking, ElapsedMs);
     if (r == RankMissed)
         r = 0;

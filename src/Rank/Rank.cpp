@@ -99,11 +99,11 @@ TForm3::TForm3(QWidget* parent)
         QLabel* no = MakeLabel(this, QString::fromLatin1(numbers[n - 1]), header, Qt::darkBlue);
         no->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         no->setGeometry(n < RankRows ? 20 : 10, y, n < RankRows ? 33 : 44, RowHeight);
-        LNOs[size_t(n)] = no;
-        LTimes[size_t(n)] = MakeFittedLabel(this, QStringLiteral("TIME"), 72, y, header, RowColour);
-        LNames[size_t(n)] =
+        LNOs[n] = no;
+        LTimes[n] = MakeFittedLabel(this, QStringLiteral("TIME"), 72, y, header, RowColour);
+        LNames[n] =
             MakeFittedLabel(this, QStringLiteral("NAME"), NameLeft, y, header, RowColour);
-        LDates[size_t(n)] =
+        LDates[n] =
             MakeFittedLabel(this, QStringLiteral("DATE"), DateLeft, y, header, RowColour);
     }
     QFont title = Look::Gothic(24, true);
@@ -149,7 +149,7 @@ void TForm3::FormCreate()
     for (QLabel* label : {LTime0, LName0, LDate0})
         Look::SetTextColour(label, HeaderColour);
     for (int n = 1; n <= RankRows; ++n)
-        Look::SetTextColour(LNOs[size_t(n)], HeaderColour);
+        Look::SetTextColour(LNOs[n], HeaderColour);
 }
 
 void TForm3::ShowRanking(int32_t Row)
@@ -166,10 +166,10 @@ void TForm3::ShowRanking(int32_t Row)
     for (int i = 1; i <= RankRows; ++i) {
         const TRankEntry& e = ranking[i];
         const bool empty = e.Time == 0;
-        SetRowText(LTimes[size_t(i)], empty ? QString() : FormatRankTime(e.Time));
-        SetRowText(LNames[size_t(i)], empty ? QString() : Platform::FromCodePage(e.Name),
+        SetRowText(LTimes[i], empty ? QString() : FormatRankTime(e.Time));
+        SetRowText(LNames[i], empty ? QString() : Platform::FromCodePage(e.Name),
                    DateLeft - NameLeft);
-        SetRowText(LDates[size_t(i)], empty ? QString() : Platform::FromCodePage(e.Date));
+        SetRowText(LDates[i], empty ? QString() : Platform::FromCodePage(e.Date));
     }
     if (Row != 0) {
         QLabel* name = LNames[size_t(Row)];
@@ -210,8 +210,7 @@ void TForm3::paintEvent(QPaintEvent*)
 {
     // A repaint of the window shows the button normal, even while held.
     QPainter p(this);
-    const int now = CloseButton.Paint(p, [this] { CloseButton.Draw(0, true); });
-    ShownCloseImage = now >= 0 ? now : 0;
+    CloseButton.Paint(p, [this] { CloseButton.Draw(0, true); });
 }
 
 void TForm3::mousePressEvent(QMouseEvent* event)

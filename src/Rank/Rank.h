@@ -7,7 +7,6 @@
 #include "RankTable.h"
 #include "ToolWindow.h"
 // std
-#include <array>
 #include <cstdint>
 
 class QLabel;
@@ -29,9 +28,8 @@ public:
 
     QLabel* Label17 = nullptr;
     QLabel *LTime0 = nullptr, *LName0 = nullptr, *LDate0 = nullptr;
-    // Rows 1 to 10 at index 1 to 10; index 0 unused.
-    std::array<QLabel*, RankRows + 1> LNOs{};
-    std::array<QLabel*, RankRows + 1> LTimes{}, LNames{}, LDates{};
+    // The cells of rows 1 to 10.
+    TOneBased<QLabel*, RankRows> LNOs, LTimes, LNames, LDates;
     // The name edit; made by the first ShowRanking.
     QLineEdit* Edit = nullptr;
 
@@ -39,9 +37,7 @@ public:
     // The close button: button 0 of the caption images, the exit button's.
     TDrawnButtons CloseButton;
     // Whether the close button is held down.
-    const bool& ClosePressed = CloseButton.Holding;
-    // The image (0 normal, 1 pressed) last drawn on the close button.
-    int ShownCloseImage = 0;
+    bool ClosePressed() const { return CloseButton.Holding(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -36,31 +36,38 @@ struct TJpegErrorManager {
 }
 
 // The decoder's warnings that mean picture data is lost, so that pictures
-// would come out grey or garbled. The others lose nothing a card shows and
-// every other JPEG reader goes on: stray bytes between segments, an unknown
-// JFIF version or Adobe transform code, a damaged colour profile.
-bool LosesPictureData(int code)
-{
-    switch (code) {
-    case JWRN_JPEG_EOF:      // the file ends before the picture does
-    case JWRN_HIT_MARKER:    // a scan ends before its data does
-    case JWRN_HUFF_BAD_CODE: // corrupt entropy-coded data
+// would come out grey or garbled, and how the player is told. The others lose
+// nothing a card shows and every other JPEG reader goes on: stray bytes
+// between segments, an unknown JFIF version or Adobe transform code, a
+// damaged colour profile.
+enum class TLoss { Truncated, Corrupt };
+struct TLossyWarning {
+    int Code;
+    TLoss Loss;
+};
+constexpr TLossyWarning LossyWarnings[] = {
+    {JWRN_JPEG_EOF, TLoss::Truncated},    // the file ends before the picture does
+    {JWRN_HIT_MARKER, TLoss::Truncated},  // a scan ends before its data does
+    {JWRN_HUFF_BAD_CODE, TLoss::Corrupt}, // corrupt entropy-coded data
 #if JPEG_LIB_VERSION >= 70 || defined(D_ARITH_CODING_SUPPORTED) || defined(C_ARITH_CODING_SUPPORTED)
-    case JWRN_ARITH_BAD_CODE: // the same, arithmetic-coded
+    {JWRN_ARITH_BAD_CODE, TLoss::Corrupt}, // the same, arithmetic-coded
 #endif
-    case JWRN_MUST_RESYNC:       // a restart marker missing or out of order: blocks lost
-    case JWRN_NOT_SEQUENTIAL:    // scan parameters that the data cannot follow
-    case JWRN_BOGUS_PROGRESSION: // progressive scans that do not add up
-        return true;
-    default:
-        return false;
-    }
+    {JWRN_MUST_RESYNC, TLoss::Corrupt},       // a restart marker missing or out of order
+    {JWRN_NOT_SEQUENTIAL, TLoss::Corrupt},    // scan parameters that the data cannot follow
+    {JWRN_BOGUS_PROGRESSION, TLoss::Corrupt}, // progressive scans that do not add up
+};
+
+const TLossyWarning* LossyWarning(int code)
+{
+    const auto* found = std::find_if(std::begin(LossyWarnings), std::end(LossyWarnings),
+                                     [code](const TLossyWarning& w) { return w.Code == code; });
+    return found == std::end(LossyWarnings) ? nullptr : found;
 }
 
 // Trace messages (level 0 and up) are ignored.
 void OnJpegMessage(j_common_ptr cinfo, int level)
 {
-    if (level < 0 && LosesPictureData(cinfo->err->msg_code))
+    if (level < 0 && LossyWarning(cinfo->err->msg_code))
         OnJpegError(cinfo);
 }
 
@@ -77,26 +84,15 @@ QString Refusal(const QString& name, const QString& reason, const QString& detai
 // What went wrong, by the decoder's message code, in the player's words.
 QString DecoderReason(int code)
 {
-    switch (code) {
-    case JERR_NO_SOI:
+    if (code == JERR_NO_SOI)
         return QStringLiteral("JPEG 画像ではありません");
-    case JERR_INPUT_EMPTY:
+    if (code == JERR_INPUT_EMPTY)
         return QStringLiteral("ファイルが空です");
-    case JERR_INPUT_EOF:
-    case JWRN_JPEG_EOF:
-    case JWRN_HIT_MARKER:
+    const TLossyWarning* lossy = LossyWarning(code);
+    if (code == JERR_INPUT_EOF || (lossy && lossy->Loss == TLoss::Truncated))
         return QStringLiteral("ファイルが途中で終わっています");
-    case JWRN_HUFF_BAD_CODE:
-#if JPEG_LIB_VERSION >= 70 || defined(D_ARITH_CODING_SUPPORTED) || defined(C_ARITH_CODING_SUPPORTED)
-    case JWRN_ARITH_BAD_CODE:
-#endif
-    case JWRN_MUST_RESYNC:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION:
-        return QStringLiteral("画像データが壊れています");
-    default:
-        return QStringLiteral("形式に誤りがあります");
-    }
+    return lossy ? QStringLiteral("画像データが壊れています")
+                 : QStringLiteral("形式に誤りがあります");
 }
 
 // The strip's file as the decoder's source: read in pieces as the decoder
@@ -105,7 +101,7 @@ struct TFileSource {
     jpeg_source_mgr Base{};
     int Fd = -1;
     int64_t Read = 0;
-    int64_t Limit = Strip::SegmentBytes; // until the picture's size is known
+    int64_t Limit = CardStrip::SegmentBytes; // until the picture's size is known
     bool Started = false;
     bool TooLarge = false;
     int ReadError = 0; // the errno of a failed read
@@ -182,7 +178,7 @@ int64_t MostBytesAfterHeader(const jpeg_decompress_struct& cinfo)
         blocks += roundUp(c.width_in_blocks, c.h_samp_factor) *
                   roundUp(c.height_in_blocks, c.v_samp_factor);
     }
-    return blocks * Strip::BlockBytes + Strip::SegmentBytes;
+    return blocks * CardStrip::BlockBytes + CardStrip::SegmentBytes;
 }
 
 const QString OutOfMemory = QStringLiteral("画像を展開するメモリが足りません。");
@@ -233,7 +229,7 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows
         source.Limit = source.Read + MostBytesAfterHeader(cinfo);
         const int64_t pixels = int64_t(cinfo.image_width) * int64_t(cinfo.image_height);
         const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-        if (pixels > Strip::MaxPixels) {
+        if (pixels > CardStrip::MaxPixels) {
             reason = QStringLiteral("画像が大きすぎます（%1 × %2 ピクセル）。")
                          .arg(cinfo.image_width)
                          .arg(cinfo.image_height);
@@ -293,22 +289,22 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows
 
 QImage LoadCardStrip(const QString& path, const QString& shownName)
 {
-    QImage strip = DecodeJpegFile(path, shownName, Strip::PictureH);
-    if (strip.width() < Strip::PictureW * Board::MinPictures)
+    QImage strip = DecodeJpegFile(path, shownName, CardStrip::PictureH);
+    if (strip.width() < CardStrip::PictureW * Board::MinPictures)
         throw TStripError(
             Refusal(shownName, QStringLiteral("画像の幅が %1 ピクセルしかありません。"
                                               "カードを配るには幅 %2 ピクセル（%3 枚分）"
                                               "以上が必要です。")
                                    .arg(strip.width())
-                                   .arg(Strip::PictureW * Board::MinPictures)
+                                   .arg(CardStrip::PictureW * Board::MinPictures)
                                    .arg(Board::MinPictures))
                 .toStdString());
-    if (strip.height() < Strip::PictureH)
+    if (strip.height() < CardStrip::PictureH)
         throw TStripError(
             Refusal(shownName, QStringLiteral("画像の高さが %1 ピクセルしかありません。"
                                               "%2 ピクセル以上が必要です。")
                                    .arg(strip.height())
-                                   .arg(Strip::PictureH))
+                                   .arg(CardStrip::PictureH))
                 .toStdString());
     return strip;
 }
@@ -328,6 +324,6 @@ std::vector<TRect> MakeSourceRects(int32_t pictureCount)
     std::vector<TRect> rects;
     rects.reserve(static_cast<size_t>(pictureCount) + 1);
     for (int32_t i = 0; i <= pictureCount; ++i)
-        rects.push_back({i * Strip::PictureW, 0, (i + 1) * Strip::PictureW, Strip::PictureH});
+        rects.push_back({i * CardStrip::PictureW, 0, (i + 1) * CardStrip::PictureW, CardStrip::PictureH});
     return rects;
 }

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace Strip {
+namespace CardStrip {
 constexpr int32_t PictureW = 100;
 constexpr int32_t PictureH = 80;
 // A strip beyond this many pixels is refused before any memory is taken.
@@ -34,7 +34,7 @@ constexpr int64_t MaxPixels = 50'000'000;
 constexpr int64_t SegmentBytes = int64_t(16) << 20;
 constexpr int64_t BlockBytes = (1665 * 2 + 7) / 8;
 inline const QString FileName = QStringLiteral("Img.Dat");
-} // namespace Strip
+} // namespace CardStrip
 
 // Why a picture strip cannot be used; the text is the message for the player.
 class TStripError : public std::runtime_error {
@@ -47,7 +47,7 @@ public:
 // TStripError, files that are not JPEG images, data that the decoder reports
 // lost (a file or scan that ends early, corrupt entropy-coded data), other
 // colour spaces, images that are too large, files that run on past what a
-// picture of their size can take (see Strip::BlockBytes), and anything but
+// picture of their size can take (see CardStrip::BlockBytes), and anything but
 // a regular file (never opened, so a
 // FIFO or a device cannot make the game wait); harmless damage such as stray
 // bytes between segments is let through. The message is the player's, in
@@ -57,17 +57,17 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows
 
 // Decodes a card strip (its top 80 rows, all that cards show) and checks
 // that a deal can be made from it.
-QImage LoadCardStrip(const QString& path, const QString& shownName = Strip::FileName);
+QImage LoadCardStrip(const QString& path, const QString& shownName = CardStrip::FileName);
 
 // The player's message for whatever stopped a strip from loading: a
 // TStripError's own, memory running out, or another error's words under the
 // same first line.
-QString StripFailureText(const std::exception& error, const QString& shownName = Strip::FileName);
+QString StripFailureText(const std::exception& error, const QString& shownName = CardStrip::FileName);
 
 // The highest picture index of a strip of the given width.
 inline int32_t PictureCountOf(int32_t width)
 {
-    return width / Strip::PictureW - 1;
+    return width / CardStrip::PictureW - 1;
 }
 
 // Source rectangles of pictures 0 .. pictureCount.

@@ -21,23 +21,25 @@ std::optional<TCell> CellAt(int32_t x, int32_t y)
 void DealFaces(TCardArray& cards, TRandom& random, int32_t pictureCount)
 {
     assert(pictureCount >= Board::MinPictures - 1);
-    // Entries 1 .. pictureCount - 1 hold each face 2 .. pictureCount once.
-    std::vector<int32_t> faces(static_cast<size_t>(pictureCount) + 1, 0);
+    // Entries 1 .. pictureCount - 1 hold each face 2 .. pictureCount once; the
+    // last holds none (with 22 faces it is the odd card's, Pairs + 1).
+    std::vector<int32_t> faces(static_cast<size_t>(pictureCount), 0);
+    auto face = [&faces](int32_t i) -> int32_t& { return faces.at(static_cast<size_t>(i - 1)); };
     for (int32_t i = 1; i <= pictureCount - 1; ++i)
-        faces[static_cast<size_t>(i)] = i + 1;
+        face(i) = i + 1;
     for (int32_t j = 1; j <= pictureCount - 1; ++j) {
         const int32_t k = random.Random(pictureCount - 1) + 1;
         if (k != j)
-            std::swap(faces[static_cast<size_t>(j)], faces[static_cast<size_t>(k)]);
+            std::swap(face(j), face(k));
     }
     // The odd card: with exactly 22 faces it must be the penalty card; with
     // more, one deal in three. The draw is made in every deal.
     const int32_t r = random.Random(3);
     if (pictureCount == Board::MinPictures - 1 || r == 1)
-        faces[Board::Pairs + 1] = Board::PenaltyPicture;
+        face(Board::Pairs + 1) = Board::PenaltyPicture;
     for (int32_t k = 1; k <= Board::CardCount; ++k) {
         cards[k].Opened = false;
-        cards[k].Picture = faces[static_cast<size_t>((k - 1) / 2 + 1)];
+        cards[k].Picture = face((k - 1) / 2 + 1);
     }
 }
 

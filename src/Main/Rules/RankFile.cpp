@@ -3,13 +3,13 @@
 
 #include "RankFormat.h"
 
-bool LoadRanking(const QString& fileName, TRanking& ranking, TRankAccess access)
+bool LoadRanking(const QString& fileName, TRanking& ranking, Platform::TFileAccess access)
 {
     const std::optional<QByteArray> bytes = Platform::ReadWholeFile(fileName, access);
     return bytes && ParseRanking(*bytes, ranking);
 }
 
-void LoadRankingOrEmpty(const QString& fileName, TRanking& ranking, TRankAccess access)
+void LoadRankingOrEmpty(const QString& fileName, TRanking& ranking, Platform::TFileAccess access)
 {
     if (!LoadRanking(fileName, ranking, access))
         ClearRankTimes(ranking);
@@ -24,8 +24,8 @@ bool SaveRanking(const QString& fileName, const TRanking& ranking)
 int32_t MergeRankEntry(const QString& fileName, TRanking& ranking, const TRankEntry& entry,
                        const Platform::TLockPause& pause)
 {
-    const TRankLock lock(fileName, TRankLock::DefaultWaitMs, pause);
-    LoadRankingOrEmpty(fileName, ranking, TRankAccess::ReadWrite);
+    const Platform::TFileLock lock(fileName, Platform::TFileLock::DefaultWaitMs, pause);
+    LoadRankingOrEmpty(fileName, ranking, Platform::TFileAccess::ReadWrite);
     const int32_t row = FindRankRow(ranking, entry.Time);
     if (row <= RankRows) {
         InsertRankRow(ranking, row, entry);

@@ -12,32 +12,26 @@
 
 inline const QString RankFileName = QStringLiteral("Rank.Dat");
 
-// How LoadRanking opens the file. The end-of-game update reads with
-// ReadWrite, so that a ranking the game may not write is refused before the
-// player is asked for a name; showing the ranking needs Read only.
-using TRankAccess = Platform::TFileAccess;
-
-// The lock that two running copies finishing a game at once take around
-// their merge.
-using TRankLock = Platform::TFileLock;
-
 // Reads the ranking file into `ranking`. Returns false, leaving the table as
 // it was, when there is no such file (or a directory of that name) or when it
-// does not start with the file mark; nothing is created. Throws TInOutError
+// does not start with the file mark; nothing is created. Throws Platform::TInOutError
 // when the file ends early, or when it cannot be opened as `access` asks; a
 // symbolic link that leads nowhere counts as no file for Read and as an error
 // for ReadWrite. The rows read before an early end keep what the file gave.
+// The end-of-game update reads with ReadWrite, so that a ranking the game may
+// not write is refused before the player is asked for a name; showing the
+// ranking needs Read only.
 bool LoadRanking(const QString& fileName, TRanking& ranking,
-                 TRankAccess access = TRankAccess::Read);
+                 Platform::TFileAccess access = Platform::TFileAccess::Read);
 
 // LoadRanking, where a missing or foreign file counts as an empty table:
 // every row's Time is 0 (the texts stay as they were).
 void LoadRankingOrEmpty(const QString& fileName, TRanking& ranking,
-                        TRankAccess access = TRankAccess::Read);
+                        Platform::TFileAccess access = Platform::TFileAccess::Read);
 
 // Writes all ten rows as Platform::SaveWholeFile saves a file (replaced in
 // one step when private, written through in place when shared, the old
-// ranking whole on a full disk); returns true, or throws TInOutError.
+// ranking whole on a full disk); returns true, or throws Platform::TInOutError.
 bool SaveRanking(const QString& fileName, const TRanking& ranking);
 
 // The end of a finished game's update: with the file locked, reads it again

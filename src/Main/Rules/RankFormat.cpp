@@ -17,7 +17,7 @@ public:
     int32_t Next()
     {
         if (Left < 4)
-            throw TInOutError(TInOutError::EndOfFile);
+            throw Platform::TInOutError(Platform::TInOutError::EndOfFile);
         const uint32_t v =
             uint32_t(P[0]) | uint32_t(P[1]) << 8 | uint32_t(P[2]) << 16 | uint32_t(P[3]) << 24;
         P += 4;
@@ -46,7 +46,7 @@ void ReadText(TIntReader& in, QByteArray& text)
     for (qsizetype k = 0; k < have; ++k)
         text.append(char(in.Next() & 0xFF));
     if (have < length)
-        throw TInOutError(TInOutError::EndOfFile);
+        throw Platform::TInOutError(Platform::TInOutError::EndOfFile);
 }
 
 void PutInt(QByteArray& out, int32_t value)

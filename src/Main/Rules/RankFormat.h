@@ -15,7 +15,7 @@ constexpr int32_t RankFileMark = 1010;
 
 // Reads a ranking from the file's bytes into `ranking`. Returns false, the
 // table untouched, when they do not start with the file mark. Throws
-// TInOutError (EndOfFile) when they end before row 10 does; the rows read
+// Platform::TInOutError (EndOfFile) when they end before row 10 does; the rows read
 // before that keep what the bytes gave. Whatever follows row 10 is ignored.
 bool ParseRanking(const QByteArray& bytes, TRanking& ranking);
 

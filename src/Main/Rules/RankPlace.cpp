@@ -13,7 +13,7 @@ QString RankFilePath(const QString& exeDir, const QString& dataDir)
     // write either.
     const QDir exe(exeDir);
     const QString beside = exe.filePath(RankFileName);
-    if (QFileInfo(exe.filePath(Strip::FileName)).isFile() &&
+    if (QFileInfo(exe.filePath(CardStrip::FileName)).isFile() &&
         (QFileInfo(exeDir).isWritable() || QFileInfo::exists(beside)))
         return QDir::toNativeSeparators(beside);
     QDir().mkpath(dataDir);

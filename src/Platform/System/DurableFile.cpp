@@ -82,25 +82,6 @@ QByteArray ReadAll(int fd, qsizetype sizeHint)
     return bytes;
 }
 
-// Writes all of `bytes`, going on after a short write.
-void WriteAll(int fd, const QByteArray& bytes)
-{
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t put = ::write(fd, p, size_t(left));
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowErrno();
-        }
-        if (put == 0)
-            throw TInOutError(EIO);
-        p += put;
-        left -= put;
-    }
-}
-
 // Writes `size` bytes from `p` at `offset`, going on after a short write.
 // Returns 0, or the errno of the write that failed.
 int WriteAt(int fd, const char* p, qsizetype size, off_t offset)
@@ -230,7 +211,8 @@ bool ReplaceFile(const QByteArray& target, const QByteArray& bytes, const struct
             if (::fchmod(fd.Get(), old->st_mode & 07777) != 0)
                 ThrowErrno();
         }
-        WriteAll(fd.Get(), bytes);
+        if (const int error = WriteAt(fd.Get(), bytes.constData(), bytes.size(), 0))
+            throw TInOutError(error);
         if (::fsync(fd.Get()) != 0)
             ThrowErrno();
         fd.Close();

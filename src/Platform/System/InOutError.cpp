@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <string>
 
+namespace Platform {
+
 namespace {
 std::string ErrorText(int code)
 {
@@ -28,3 +30,5 @@ std::string ErrorText(int code)
 } // namespace
 
 TInOutError::TInOutError(int code) : std::runtime_error(ErrorText(code)), Code(code) {}
+
+} // namespace Platform

@@ -5,6 +5,8 @@
 // std
 #include <stdexcept>
 
+namespace Platform {
+
 // what() is the UTF-8 text the error box shows; Code is the errno of the
 // failed call, or EndOfFile when the file ended before its contents did.
 class TInOutError : public std::runtime_error {
@@ -15,3 +17,5 @@ public:
     explicit TInOutError(int code);
     int Code;
 };
+
+} // namespace Platform
