@@ -53,10 +53,7 @@ protected:
     // What the window shows on screen in button b's square.
     QImage ShownButton(int32_t b)
     {
-        QCoreApplication::processEvents();
-        const QImage window = Main().screen()->grabWindow(Main().winId()).toImage();
-        return window.copy(Caption::ButtonRect(b).translated(2, 2))
-            .convertToFormat(QImage::Format_RGB32);
+        return OnScreen(&Main(), Caption::ButtonRect(b).translated(2, 2));
     }
     QImage ButtonImage(int32_t image)
     {

@@ -50,13 +50,7 @@ protected:
     // The image on screen on the close button: 0 normal, 1 pressed, -1 other.
     int ShownClose()
     {
-        QCoreApplication::processEvents();
-        const QImage shown = Rank()
-                                 .screen()
-                                 ->grabWindow(Rank().winId())
-                                 .toImage()
-                                 .copy(TForm3::CloseX, TForm3::CloseY, 33, 33)
-                                 .convertToFormat(QImage::Format_RGB32);
+        const QImage shown = OnScreen(&Rank(), {TForm3::CloseX, TForm3::CloseY, 33, 33});
         for (int image : {0, 1})
             if (shown == Main().ImageList2->Image(image).toImage().convertToFormat(shown.format()))
                 return image;

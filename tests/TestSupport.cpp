@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "TestSupport.h"
 
+// Qt
+#include <QScreen>
 // gtest
 #include <gtest/gtest.h>
 
@@ -29,6 +31,16 @@ std::optional<int> RunMessageLoop(int guardMs)
     });
     const int code = QCoreApplication::exec();
     return fired ? std::nullopt : std::optional<int>(code);
+}
+
+QImage OnScreen(QWidget* window, QRect square)
+{
+    QCoreApplication::processEvents();
+    return window->screen()
+        ->grabWindow(window->winId())
+        .toImage()
+        .copy(square)
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 void TypeText(QWidget* widget, const QString& text)

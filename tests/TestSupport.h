@@ -44,6 +44,9 @@ public:
 // code, or nothing when the guard ended it. The guard dies with the call.
 std::optional<int> RunMessageLoop(int guardMs = 10000);
 
+// What the top-level `window` shows on screen in `square`, in 32-bit RGB.
+QImage OnScreen(QWidget* window, QRect square);
+
 // Types `text` into `widget` one character at a time, any script.
 void TypeText(QWidget* widget, const QString& text);
 
@@ -58,7 +61,6 @@ public:
     }
     int Count = 0;
 };
-
 
 // The three windows, created as the program creates them.
 struct TWindows {

@@ -28,6 +28,8 @@ void TDrawnButtons::Draw(int32_t b, bool normal)
         TDrawnButtons* Buttons;
         ~TDone() { Buttons->ImmediateButton = Buttons->ImmediateImage = -1; }
     } done{this};
+    // repaint(), not update(): the action that follows a press or release may
+    // block the loop (a sleep, a message box), and the button must show first.
     Surface->repaint(at.x(), at.y(), ButtonImageSize, ButtonImageSize);
 }
 

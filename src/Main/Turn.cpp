@@ -45,6 +45,8 @@ void TForm1::ShuffleCards()
 
 void TForm1::BtnReStartClick()
 {
+    // NewGame clears it too; the restart ends the open turn itself, first,
+    // so that no deal it makes can start with the old turn open.
     FirstCard = -1;
     NewGame();
     DrawBoard();
@@ -152,6 +154,8 @@ void TForm1::OpenCard(int32_t Col, int32_t Row)
     FirstCard = -1;
 }
 
+// Every matched pair passes through here; it does nothing, and is kept as
+// the one place where a pair's own effect belongs.
 void TForm1::PairMatched(int32_t, int32_t) {}
 
 // ---- the clock --------------------------------------------------------------
