@@ -72,8 +72,7 @@ protected:
     }
 };
 
-struct TPressCase {
-    const char* Name;
+struct TPressCase : TNamedCase {
     TTarget Target;  // where the press goes
     QPoint Press;    // in the receiver's coordinates
     QPoint Release;  // in client coordinates
@@ -81,11 +80,6 @@ struct TPressCase {
     bool Drags;      // Dragging after the press
     int32_t Action;  // the button whose action runs, or -1
 };
-
-void PrintTo(const TPressCase& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class StripPress : public Strip, public ::testing::WithParamInterface<TPressCase> {};
 
@@ -120,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
         TPressCase{"RightOfMinimiseDrags", OnStrip, {152, 10}, {60, 10}, -1, true, -1},
         TPressCase{"ClockInsideTheButtonBoxDrags", OnClock, {30, 10}, {60, 10}, -1, true, -1},
         TPressCase{"SignInsideTheButtonBoxDrags", OnSign, {30, 10}, {60, 10}, -1, true, -1}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    CaseName);
 
 TEST_F(Strip, OnlyTheLeftButtonPressesButAnyReleaseCompletes)
 {
@@ -213,8 +207,7 @@ TEST_F(Strip, DragMovesTheWindowByThePointersTravel)
 // Where a compositor moves the window: it is asked only once the pointer moves
 // with the button held, never for a bare click, and a release that reaches
 // the game after the ask cancels a move the compositor may be about to start.
-struct THandOverCase {
-    const char* Name;
+struct THandOverCase : TNamedCase {
     bool Moves, Held, Takes; // a move, with the button held; the compositor takes it
     int Asks, Cancels;
     QPoint Travel; // what the game moved the window by itself
@@ -254,6 +247,6 @@ INSTANTIATE_TEST_SUITE_P(
                       THandOverCase{
                           "MoveAfterItsReleaseWentElsewhere", true, false, true, 0, 0, {}},
                       THandOverCase{"CompositorRefuses", true, true, false, 1, 0, {30, 20}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    CaseName);
 
 } // namespace

@@ -177,16 +177,10 @@ INSTANTIATE_TEST_SUITE_P(CardStrip, Encoding,
 
 namespace {
 // A 24-picture strip with its bytes changed by `edit`.
-struct TDamage {
-    const char* Name;
+struct TDamage : TNamedCase {
     std::function<void(QByteArray&)> Edit;
     int RestartRows = 0;
 };
-void PrintTo(const TDamage& d, std::ostream* os)
-{
-    *os << d.Name;
-}
-
 QString WriteDamagedStrip(const TDamage& damage)
 {
     const QString path = QStringLiteral("damaged.dat");

@@ -16,15 +16,10 @@
 using namespace Test;
 
 namespace {
-struct TExitCase {
-    const char* Name;
+struct TExitCase : TNamedCase {
     const char* Picture; // "none", "junk", "strip" or "huge"
     int Status;
 };
-void PrintTo(const TExitCase& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 } // namespace
 
 class ExitStatus : public ::testing::TestWithParam<TExitCase> {};
@@ -62,20 +57,15 @@ INSTANTIATE_TEST_SUITE_P(Install, ExitStatus,
                                            TExitCase{"BadPictureFile", "junk", 1},
                                            TExitCase{"ClosedWindow", "strip", 0},
                                            TExitCase{"HugeFileHoldingAStrip", "huge", 0}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         CaseName);
 
 namespace {
-struct TRankPlace {
-    const char* Name;
+struct TRankPlace : TNamedCase {
     bool PicturesBeside; // a game folder of its own; a system install keeps them elsewhere
     mode_t ExeDirMode;   // 0777 stands for root, who may write any folder
     bool RankingThere;
     bool InDataFolder;
 };
-void PrintTo(const TRankPlace& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 } // namespace
 
 class RankPlace : public GameTest, public ::testing::WithParamInterface<TRankPlace> {};
@@ -122,4 +112,4 @@ INSTANTIATE_TEST_SUITE_P(
                       TRankPlace{"SystemInstall", false, 0555, false, true},
                       TRankPlace{"SystemInstallAsRoot", false, 0777, false, true},
                       TRankPlace{"RankingOfAnOlderVersionBeside", false, 0777, true, true}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    CaseName);

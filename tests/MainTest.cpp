@@ -442,8 +442,7 @@ namespace {
 // shows: not a penalty window whose pause ran out meanwhile; the ranking
 // window with the name typed so far, its end-of-game wait still running.
 enum TOpens { RankButton, RankAtGameEnd, Penalty };
-struct TAwayCase {
-    const char* Name;
+struct TAwayCase : TNamedCase {
     TOpens Opens;
     bool PauseEndsAway;
 };
@@ -491,5 +490,5 @@ INSTANTIATE_TEST_SUITE_P(Cases, GoesWithTheGame,
                                                      false},
                                            TAwayCase{"PenaltyPause", Penalty, false},
                                            TAwayCase{"PenaltyPauseEndsMeanwhile", Penalty, true}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         CaseName);
 } // namespace

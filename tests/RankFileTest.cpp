@@ -82,8 +82,7 @@ TEST(RankFile, MissingFileLoadsNothingAndIsNotCreated)
 namespace {
 // A name that holds no ranking: reading for writing, saving (and reading,
 // but for a directory, which reading takes for no file) refuse it with Code.
-struct TOddFile {
-    const char* Name;
+struct TOddFile : TNamedCase {
     std::function<void()> Make;
     int Code;
 };
@@ -101,8 +100,9 @@ TEST_P(OddRankFile, IsRefusedWithoutWaitingAndLeftAsItIs)
         EXPECT_FALSE(LoadRanking(RankFileName, table));
     else
         EXPECT_EQ(Failure([&] { LoadRanking(RankFileName, table); }).Code, c.Code);
-    EXPECT_EQ(Failure([&] { LoadRanking(RankFileName, table, Platform::TFileAccess::ReadWrite); }).Code,
-              c.Code);
+    EXPECT_EQ(
+        Failure([&] { LoadRanking(RankFileName, table, Platform::TFileAccess::ReadWrite); }).Code,
+        c.Code);
     EXPECT_EQ(Failure([&] { SaveRanking(RankFileName, table); }).Code, c.Code);
     EXPECT_FALSE(Platform::TFileLock(RankFileName, 0).Held());
     EXPECT_EQ(table, OldTable());
@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TOddFile{"Directory", [] { QDir().mkdir(RankFileName); }, EISDIR},
                       TOddFile{"Fifo", [] { ::mkfifo("Rank.Dat", 0666); }, ENXIO},
                       TOddFile{"Device", [] { QFile::link("/dev/zero", RankFileName); }, ENXIO}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    CaseName);
 
 // A load that fails at the end of the file changes neither the table nor
 // the file, and creates nothing; the rows themselves are the format's.
@@ -265,8 +265,9 @@ TEST(RankFile, BrokenLinkIsReportedAndLeftAsItIs)
     TRanking table = OldTable();
     EXPECT_FALSE(LoadRanking(RankFileName, table)); // nothing to show
     EXPECT_STREQ(Failure([&] { SaveRanking(RankFileName, table); }).what(), "I/O エラー (2)");
-    EXPECT_STREQ(Failure([&] { LoadRanking(RankFileName, table, Platform::TFileAccess::ReadWrite); }).what(),
-                 "I/O エラー (2)");
+    EXPECT_STREQ(
+        Failure([&] { LoadRanking(RankFileName, table, Platform::TFileAccess::ReadWrite); }).what(),
+        "I/O エラー (2)");
     char target[16] = {};
     EXPECT_EQ(::readlink("Rank.Dat", target, sizeof target - 1), 8);
     EXPECT_STREQ(target, "real.dat");
@@ -315,19 +316,13 @@ const TUser Root{0, 0, {0}};
 const TUser Owner{4001, 4000, {4000}};
 const TUser Member{4002, 4002, {4000}};
 
-struct TSharing {
-    const char* Name;
+struct TSharing : TNamedCase {
     TUser FileOwner, Saver;
     mode_t DirMode, FileMode;
     bool HardLink = false;  // a second name beside it
     bool SymLink = false;   // saved through a link from elsewhere
     bool NoReserve = false; // a file system that cannot reserve room
 };
-
-void PrintTo(const TSharing& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class SharedRanking : public ::testing::TestWithParam<TSharing> {};
 } // namespace
@@ -398,7 +393,7 @@ INSTANTIATE_TEST_SUITE_P(RankFile, SharedRanking,
                                            TSharing{"StickyDirectory", Owner, Member, 01777, 0666},
                                            TSharing{"LinkToAGroupFolder", Owner, Member, 0775, 0664,
                                                     false, true}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         CaseName);
 
 // A device, a file where a directory should be, a name longer than the
 // file system allows: the save names the cause, and changes nothing.
@@ -530,7 +525,7 @@ INSTANTIATE_TEST_SUITE_P(RankFile, FullDiskInPlace,
                                            TSharing{"SomeoneElses", Root, TUser{}, 0755, 0666},
                                            TSharing{"NoReservation", Root, Root, 0755, 0644, true,
                                                     false, true}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         CaseName);
 
 // What saves killed half-way left goes with the next save, and only that:
 // nothing of another name, kind or owner, nor the file of a running save.

@@ -22,7 +22,9 @@
 
 namespace {
 
+using Test::CaseName;
 using Test::EmptyRows;
+using Test::TNamedCase;
 const char* const EndOfFileText = "ファイルの末尾以降を読み込みました";
 
 // Little-endian 32-bit integers, as the file holds them.
@@ -218,7 +220,8 @@ TEST(RankFuzz, MutatedFilesEndInTrueFalseOrEndOfFileAsReadOneByOne)
             outcome = ParseRanking(bytes, parsed) ? TOutcome::Loaded : TOutcome::NotARanking;
         } catch (const Platform::TInOutError& e) {
             outcome = TOutcome::EndOfFile;
-            if (e.Code != Platform::TInOutError::EndOfFile || std::strcmp(e.what(), EndOfFileText) != 0) {
+            if (e.Code != Platform::TInOutError::EndOfFile ||
+                std::strcmp(e.what(), EndOfFileText) != 0) {
                 ADD_FAILURE() << "wrong error " << e.Code << " " << e.what() << " for "
                               << Describe(bytes).toStdString();
                 return;
@@ -321,17 +324,11 @@ const QByteArray RowDoubleByte = Hex("88 13 00 00  04 00 00 00  82 00 00 00  CA 
 // Bytes read into StartTable(): the outcome, and the rows the bytes gave. A
 // whole table read empties the rows it does not list; otherwise they keep
 // what StartTable() had.
-struct TParseCase {
-    const char* Name;
+struct TParseCase : TNamedCase {
     QByteArray Bytes;
     TOutcome Outcome;
     std::vector<std::pair<int32_t, TRankEntry>> Rows;
 };
-
-void PrintTo(const TParseCase& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class ParseBytes : public ::testing::TestWithParam<TParseCase> {};
 
@@ -414,19 +411,13 @@ INSTANTIATE_TEST_SUITE_P(
                    Mark + Hex("01 00 00 00  FF FF FF 7F  61 00 00 00  62 00 00 00"),
                    TOutcome::EndOfFile,
                    {{1, {1, "ab", "then"}}}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    CaseName);
 
 // A table with row 1 filled, its bytes, and the name as the player sees it.
-struct TEncodeCase {
-    const char* Name;
+struct TEncodeCase : TNamedCase {
     TRankEntry Row1;
     QByteArray Bytes;
 };
-
-void PrintTo(const TEncodeCase& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class EncodeTable : public ::testing::TestWithParam<TEncodeCase> {};
 
@@ -454,7 +445,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // Whatever followed row 10 in the file read is gone.
                       TEncodeCase{
                           "AfterBytesPastRowTen", {7, "Q", ""}, Mark + RowQ + EmptyRows(9)}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    CaseName);
 
 TEST(RankFormat, DoubleByteNameIsShownAsTyped)
 {

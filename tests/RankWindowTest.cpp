@@ -615,17 +615,11 @@ public:
     bool Switched = false;
 };
 
-struct TUnwritable {
-    const char* Name;
+struct TUnwritable : TNamedCase {
     void (*Make)(const QString& path); // the ranking, which cannot be written
     const char* Error;
     const char* Row1Time; // what the ranking button then shows
 };
-
-void PrintTo(const TUnwritable& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class UnwritableRanking : public Ranking, public ::testing::WithParamInterface<TUnwritable> {};
 
@@ -678,6 +672,6 @@ INSTANTIATE_TEST_SUITE_P(
                                   "I/O エラー (2)", ""},
                       TUnwritable{"Directory", [](const QString& path) { QDir().mkdir(path); },
                                   "ファイルへのアクセスが拒否されました", ""}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    CaseName);
 
 } // namespace

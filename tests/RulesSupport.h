@@ -13,11 +13,25 @@
 #include <QTime>
 // std
 #include <functional>
+#include <ostream>
+#include <string>
 #include <vector>
 // POSIX
 #include <sys/types.h>
 
 namespace Test {
+
+// A row of a parameter table, known by its name in the test's name and in
+// gtest's messages.
+struct TNamedCase {
+    const char* Name;
+};
+inline std::ostream& operator<<(std::ostream& os, const TNamedCase& c)
+{
+    return os << c.Name;
+}
+// Names each instance of a table of TNamedCase rows after its row.
+inline constexpr auto CaseName = [](const auto& info) { return std::string(info.param.Name); };
 
 // A scratch directory that is the current directory while the object lives.
 class TScratchDir {

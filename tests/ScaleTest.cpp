@@ -16,8 +16,7 @@ namespace {
 [[maybe_unused]] const bool ScaledScreen = qputenv("QT_SCALE_FACTOR", "2");
 
 enum TTarget { OnStrip, OnCloseButton, OnBoard };
-struct TEdge {
-    const char* Name;
+struct TEdge : TNamedCase {
     TTarget Target;
     QPointF At; // logical, with the fraction of the device pixel pressed
     bool Hit;
@@ -57,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TEdge{"CardGapColumn5Right", OnBoard, {5.5, 40.0}, false},
                       TEdge{"CardColumn6", OnBoard, {6.0, 40.0}, true},
                       TEdge{"CardLastColumnRight", OnBoard, {105.5, 40.0}, true}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    CaseName);
 
 // The artwork is drawn in the screen's own detail, not enlarged from its
 // one-to-one pixels.
