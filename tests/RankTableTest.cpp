@@ -50,33 +50,19 @@ TEST(RankTable, TimesCompareAsSignedNumbers)
 
 TEST(RankTable, InsertShiftsTheRowsBelowDown)
 {
-    TRanking table;
+    TRanking before;
     for (int32_t i = 1; i <= RankRows; ++i)
-        table[i] = {i * 10, "n" + QByteArray::number(i), "d" + QByteArray::number(i)};
-    const TRanking before = table;
+        before[i] = {i * 10, "n" + QByteArray::number(i), "d" + QByteArray::number(i)};
     const TRankEntry entry{35, "new", "today"};
-
-    TRanking at4 = before;
-    InsertRankRow(at4, 4, entry);
-    for (int32_t i = 1; i <= 3; ++i)
-        EXPECT_EQ(at4[i], before[i]) << i;
-    EXPECT_EQ(at4[4], entry);
-    for (int32_t i = 5; i <= RankRows; ++i)
-        EXPECT_EQ(at4[i], before[i - 1]) << i; // the old row 10 is gone
-
-    TRanking at1 = before;
-    InsertRankRow(at1, 1, entry);
-    EXPECT_EQ(at1[1], entry);
-    for (int32_t i = 2; i <= RankRows; ++i)
-        EXPECT_EQ(at1[i], before[i - 1]) << i;
-
-    TRanking at10 = before;
-    InsertRankRow(at10, 10, entry);
-    for (int32_t i = 1; i <= 9; ++i)
-        EXPECT_EQ(at10[i], before[i]) << i;
-    EXPECT_EQ(at10[10], entry);
-
-    TRanking at11 = before;
-    InsertRankRow(at11, 11, entry);
-    EXPECT_EQ(at11, before);
+    // The rows above stay, the rows below move down one and the old row 10 is
+    // gone; row 11 is past the table and changes nothing.
+    for (int32_t at : {4, 1, 10, 11}) {
+        TRanking table = before;
+        InsertRankRow(table, at, entry);
+        for (int32_t i = 1; i <= RankRows; ++i)
+            EXPECT_EQ(table[i], i < at    ? before[i]
+                                : i == at ? entry
+                                          : before[i - 1])
+                << "at " << at << ", row " << i;
+    }
 }
