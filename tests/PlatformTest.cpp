@@ -121,17 +121,7 @@ TEST(RankFile, ErrorsReachTheErrorBox)
     for (int32_t i = 1; i <= RankRows; ++i)
         big[i] = {i * 1000, QByteArray(2000, char(0x82)), "2024/01/01"};
     const auto halfway = [&] {
-        struct TLimit {
-            rlimit Old{};
-            TLimit()
-            {
-                ::getrlimit(RLIMIT_FSIZE, &Old);
-                rlimit limit = Old;
-                limit.rlim_cur = 4096;
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-            }
-            ~TLimit() { ::setrlimit(RLIMIT_FSIZE, &Old); }
-        } limit;
+        const TFileSizeLimit limit(4096, true); // SIGXFSZ kills: the save guards itself
         SaveRanking(QStringLiteral("big.dat"), big);
     };
     const std::pair<std::function<void()>, QString> cases[] = {

@@ -16,7 +16,6 @@
 #include <chrono>
 #include <set>
 #include <functional>
-#include <csignal>
 // POSIX
 #include <grp.h>
 #include <sys/resource.h>
@@ -420,34 +419,6 @@ TEST(RankFile, SaveErrorsNameTheirCause)
     EXPECT_EQ(ReadBytes(QStringLiteral("plain")), QByteArray("x"));
     EXPECT_EQ(DirEntries(), QStringList{QStringLiteral("plain")});
 }
-
-namespace {
-// Limits the size of files this process may write, with the signal that
-// would end it ignored, so that a write past the limit fails with EFBIG.
-// Not even root gets around it. Everything is put back on leaving.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes)
-    {
-        OldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        Active = ::getrlimit(RLIMIT_FSIZE, &Old) == 0;
-        rlimit limit = Old;
-        limit.rlim_cur = bytes;
-        Active = Active && ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~TFileSizeLimit()
-    {
-        if (Active)
-            ::setrlimit(RLIMIT_FSIZE, &Old);
-        std::signal(SIGXFSZ, OldHandler);
-    }
-    bool Active = false;
-
-private:
-    rlimit Old{};
-    void (*OldHandler)(int) = nullptr;
-};
-} // namespace
 
 TEST(RankFile, SaveFailingHalfwayLeavesTheOldFileUntouched)
 {

@@ -12,11 +12,13 @@
 #include <QTemporaryDir>
 #include <QTime>
 // std
+#include <csignal>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 // POSIX
+#include <sys/resource.h>
 #include <sys/types.h>
 
 namespace Test {
@@ -100,6 +102,33 @@ struct TUser {
 int AsUser(const TUser& user, const std::function<int()>& check);
 // The same as the user "nobody".
 int AsOrdinaryUser(const std::function<int()>& check);
+
+// Limits the size of files this process may write while it lives, so that a
+// write past the limit fails with EFBIG; not even root gets around it. Unless
+// `killing`, the signal that would end the process is ignored meanwhile.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes, bool killing = false)
+        : OldHandler(killing ? SIG_ERR : std::signal(SIGXFSZ, SIG_IGN))
+    {
+        Active = ::getrlimit(RLIMIT_FSIZE, &Old) == 0;
+        rlimit limit = Old;
+        limit.rlim_cur = bytes;
+        Active = Active && ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~TFileSizeLimit()
+    {
+        if (Active)
+            ::setrlimit(RLIMIT_FSIZE, &Old);
+        if (OldHandler != SIG_ERR)
+            std::signal(SIGXFSZ, OldHandler);
+    }
+    bool Active = false;
+
+private:
+    rlimit Old{};
+    void (*OldHandler)(int) = nullptr;
+};
 
 // From here on this process's fallocate fails as where a file system cannot
 // reserve room (EOPNOTSUPP); for a child process. Returns whether it took.
