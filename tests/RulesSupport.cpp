@@ -164,6 +164,16 @@ void WriteStrip(int pictures, int extraWidth, int height)
     WriteJpeg(QStringLiteral("Img.Dat"), MakeStrip(pictures, extraWidth, height));
 }
 
+void WriteHugeStrip(const QString& path)
+{
+    WriteJpeg(path, MakeStrip(24));
+    QByteArray bytes = ReadBytes(path);
+    const qsizetype sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    bytes.replace(sof + 5, 4, QByteArray("\xEA\x60\xEA\x60", 4));
+    WriteBytes(path, bytes);
+}
+
 TTestClock::TTestClock()
 {
     Platform::SetClock(this);

@@ -67,6 +67,9 @@ struct TJpegOptions {
 void WriteJpeg(const QString& path, const QImage& image, const TJpegOptions& options = {});
 // Writes Img.Dat with `pictures` pictures into the current directory.
 void WriteStrip(int pictures, int extraWidth = 0, int height = 80);
+// Writes a real JPEG strip of 24 pictures whose frame header claims 60000 x
+// 60000 pixels.
+void WriteHugeStrip(const QString& path);
 
 // A tick count that moves only when told to, or when the game sleeps. It
 // wraps as the system's 32-bit millisecond counter does.
