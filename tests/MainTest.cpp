@@ -27,6 +27,12 @@ namespace {
 
 const QColor Red(255, 0, 0);
 
+// Each start in a scratch directory of its own, the current directory.
+class Startup : public ::testing::Test {
+protected:
+    TScratchDir Dir;
+};
+
 void ExpectAllBacksOnRed(TForm1& form)
 {
     for (int32_t n = 1; n <= 45; ++n)
@@ -43,9 +49,8 @@ void ExpectAllBacksOnRed(TForm1& form)
 
 } // namespace
 
-TEST(Startup, DealsAndShowsFortyFiveBacksOnRed)
+TEST_F(Startup, DealsAndShowsFortyFiveBacksOnRed)
 {
-    TScratchDir dir;
     WriteStrip(32);
     TMessageRecorder messages;
     TWindows w;
@@ -66,9 +71,8 @@ TEST(Startup, DealsAndShowsFortyFiveBacksOnRed)
     ExpectAllBacksOnRed(*w.Main);
 }
 
-TEST(Startup, WindowFitsTheBoardAndClampsToASmallScreen)
+TEST_F(Startup, WindowFitsTheBoardAndClampsToASmallScreen)
 {
-    TScratchDir dir;
     WriteStrip(24);
     TWindows w;
     w.Main->FitWindow(QSize(1920, 1080));
@@ -113,15 +117,13 @@ void ExpectMissingPictureMessageAndNoDeal()
 }
 } // namespace
 
-TEST(Startup, MissingPictureFileGivesOneMessageAndNoDeal)
+TEST_F(Startup, MissingPictureFileGivesOneMessageAndNoDeal)
 {
-    TScratchDir dir;
     ExpectMissingPictureMessageAndNoDeal();
 }
 
-TEST(Startup, MissingPictureFileEndsTheMessageLoop)
+TEST_F(Startup, MissingPictureFileEndsTheMessageLoop)
 {
-    TScratchDir dir;
     TMessageRecorder messages;
     TWindows w;
     // The program's loop ends by itself.
@@ -129,17 +131,15 @@ TEST(Startup, MissingPictureFileEndsTheMessageLoop)
     EXPECT_FALSE(w.Main->isVisible());
 }
 
-TEST(Startup, DirectoryNamedLikeThePictureFileCountsAsMissing)
+TEST_F(Startup, DirectoryNamedLikeThePictureFileCountsAsMissing)
 {
-    TScratchDir dir;
     QDir().mkdir(QStringLiteral("Img.Dat"));
     ExpectMissingPictureMessageAndNoDeal();
 }
 
-TEST(Startup, PictureFileBesideTheExecutableOnlyIsNotFound)
+TEST_F(Startup, PictureFileBesideTheExecutableOnlyIsNotFound)
 {
     // Img.Dat is looked for in the current directory, not beside the program.
-    TScratchDir dir;
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/Img.Dat");
     ASSERT_FALSE(QFile::exists(beside));
     WriteJpeg(beside, MakeStrip(24));
@@ -152,12 +152,11 @@ TEST(Startup, PictureFileBesideTheExecutableOnlyIsNotFound)
 
 // Each bad picture file runs in a process of its own, so that the
 // termination request of one case cannot hide a missing one in the next.
-class BadPictureFile : public ::testing::TestWithParam<const char*> {};
+class BadPictureFile : public Startup, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(BadPictureFile, GivesOneMessageAndNoDeal)
 {
     const std::string name = GetParam();
-    TScratchDir dir;
     if (name == "NotJpeg") {
         WriteBytes(QStringLiteral("Img.Dat"), "GIF89a nonsense");
     } else if (name == "Narrow") {
@@ -191,9 +190,8 @@ INSTANTIATE_TEST_SUITE_P(Startup, BadPictureFile,
                          ::testing::Values("NotJpeg", "Narrow", "Low", "Truncated", "Huge",
                                            "TwoChannels", "Fifo"));
 
-TEST(Startup, WideAndTallStripsShowWholeCellsAndTheTopEightyRows)
+TEST_F(Startup, WideAndTallStripsShowWholeCellsAndTheTopEightyRows)
 {
-    TScratchDir dir;
     QImage strip = MakeStrip(24, 50, 120);
     for (int y = 80; y < 120; ++y)
         for (int x = 0; x < strip.width(); ++x)
@@ -211,9 +209,8 @@ TEST(Startup, WideAndTallStripsShowWholeCellsAndTheTopEightyRows)
     }
 }
 
-TEST(Startup, RestartMidGameShowsBacksAndAZeroClock)
+TEST_F(Startup, RestartMidGameShowsBacksAndAZeroClock)
 {
-    TScratchDir dir;
     WriteStrip(32);
     TWindows w;
     TForm1& f = *w.Main;
@@ -239,9 +236,8 @@ TEST(Startup, RestartMidGameShowsBacksAndAZeroClock)
     ExpectAllBacksOnRed(f);
 }
 
-TEST(Startup, ExitClosesTheWindowAndEndsTheProgram)
+TEST_F(Startup, ExitClosesTheWindowAndEndsTheProgram)
 {
-    TScratchDir dir;
     WriteStrip(24);
     TWindows w;
     w.Main->show();
@@ -253,9 +249,8 @@ TEST(Startup, ExitClosesTheWindowAndEndsTheProgram)
     EXPECT_TRUE(Platform::TerminateRequested());
 }
 
-TEST(Startup, PenaltyWindowLayout)
+TEST_F(Startup, PenaltyWindowLayout)
 {
-    TScratchDir dir;
     WriteStrip(24);
     TWindows w;
     TForm2& f = *w.Stop;
@@ -280,10 +275,9 @@ TEST(Startup, PenaltyWindowLayout)
     EXPECT_EQ(f.Bar->value(), 2000);
 }
 
-TEST(Startup, PenaltyAndRankingWindowsBelongToTheMainWindow)
+TEST_F(Startup, PenaltyAndRankingWindowsBelongToTheMainWindow)
 {
     // Only the main window has a task-bar entry, under the game's title.
-    TScratchDir dir;
     WriteStrip(24);
     TWindows w;
     EXPECT_EQ(w.Main->windowType(), Qt::Window);
