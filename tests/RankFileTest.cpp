@@ -55,6 +55,12 @@ template <typename F> Platform::TInOutError Failure(F action)
     return Platform::TInOutError(0);
 }
 
+// Each test in a scratch directory of its own, the current directory.
+class RankFile : public ::testing::Test {
+protected:
+    TScratchDir Dir;
+};
+
 QStringList DirEntries()
 {
     return QDir::current().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
@@ -65,9 +71,8 @@ QStringList DirEntries()
 
 // ---- files that are not a ranking ----------------------------------------------
 
-TEST(RankFile, MissingFileLoadsNothingAndIsNotCreated)
+TEST_F(RankFile, MissingFileLoadsNothingAndIsNotCreated)
 {
-    TScratchDir dir;
     TRanking table = OldTable();
     EXPECT_FALSE(LoadRanking(RankFileName, table));
     EXPECT_EQ(table, OldTable());
@@ -85,14 +90,13 @@ struct TOddFile : TNamedCase {
     std::function<void()> Make;
     int Code;
 };
-class OddRankFile : public ::testing::TestWithParam<TOddFile> {};
+class OddRankFile : public RankFile, public ::testing::WithParamInterface<TOddFile> {};
 } // namespace
 
 // Refused without waiting on it, never locked or written, nothing created.
 TEST_P(OddRankFile, IsRefusedWithoutWaitingAndLeftAsItIs)
 {
     const TOddFile& c = GetParam();
-    TScratchDir dir;
     c.Make();
     TRanking table = OldTable();
     if (c.Code == EISDIR)
@@ -117,9 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A load that fails at the end of the file changes neither the table nor
 // the file, and creates nothing; the rows themselves are the format's.
-TEST(RankFile, FourByteFileFailsAtEndOfFile)
+TEST_F(RankFile, FourByteFileFailsAtEndOfFile)
 {
-    TScratchDir dir;
     WriteBytes(RankFileName, Mark);
     TRanking table = OldTable();
     const Platform::TInOutError e = Failure([&] { LoadRanking(RankFileName, table); });
@@ -132,9 +135,8 @@ TEST(RankFile, FourByteFileFailsAtEndOfFile)
 
 // ---- saving ------------------------------------------------------------------------
 
-TEST(RankFile, SaveReplacesTheFileInOneStep)
+TEST_F(RankFile, SaveReplacesTheFileInOneStep)
 {
-    TScratchDir dir;
     // Another copy of the game has saved its result.
     const QByteArray theirs =
         Mark + Hex("10 27 00 00  01 00 00 00  54 00 00 00  00 00 00 00") + EmptyRows(9);
@@ -160,9 +162,8 @@ TEST(RankFile, SaveReplacesTheFileInOneStep)
     EXPECT_EQ(DirEntries(), QStringList{RankFileName});
 }
 
-TEST(RankFile, SaveKeepsTheOldFilesPermissions)
+TEST_F(RankFile, SaveKeepsTheOldFilesPermissions)
 {
-    TScratchDir dir;
     ASSERT_TRUE(SaveRanking(RankFileName, TRanking{}));
     struct stat st {};
     ASSERT_EQ(::stat("Rank.Dat", &st), 0);
@@ -182,13 +183,12 @@ void Chmod(const QString& path, mode_t mode)
 }
 } // namespace
 
-TEST(RankFile, ReadOnlyFileRefusesTheSaveAndStaysAsItWas)
+TEST_F(RankFile, ReadOnlyFileRefusesTheSaveAndStaysAsItWas)
 {
     // The directory is writable for everyone, so only the file's own rights
     // can refuse the save.
-    TScratchDir dir;
-    Chmod(dir.Path(QString()), 0777);
-    const QString path = dir.Path(QStringLiteral("Rank.Dat"));
+    Chmod(Dir.Path(QString()), 0777);
+    const QString path = Dir.Path(QStringLiteral("Rank.Dat"));
     TRanking before;
     before[1] = {1000, "OLD", "2001/05/23"};
     ASSERT_TRUE(SaveRanking(path, before));
@@ -213,17 +213,16 @@ TEST(RankFile, ReadOnlyFileRefusesTheSaveAndStaysAsItWas)
     EXPECT_EQ(ReadBytes(path), old);
 }
 
-TEST(RankFile, WritableFileInAReadOnlyDirectoryIsSavedInPlace)
+TEST_F(RankFile, WritableFileInAReadOnlyDirectoryIsSavedInPlace)
 {
     // A shared ranking: the player may write the file but not its directory.
-    TScratchDir scratch;
-    const QString dir = scratch.Path(QStringLiteral("shared"));
+    const QString dir = Dir.Path(QStringLiteral("shared"));
     ASSERT_TRUE(QDir().mkdir(dir));
     const QString path = dir + QStringLiteral("/Rank.Dat");
     ASSERT_TRUE(SaveRanking(path, TRanking{}));
     Chmod(path, 0666);
     Chmod(dir, 0555);
-    Chmod(scratch.Path(QString()), 0755);
+    Chmod(Dir.Path(QString()), 0755);
 
     const int result = AsOrdinaryUser([&] {
         TRanking table;
@@ -244,9 +243,8 @@ TEST(RankFile, WritableFileInAReadOnlyDirectoryIsSavedInPlace)
     EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("Rank.Dat")});
 }
 
-TEST(RankFile, SaveThroughALinkReplacesTheFileItLeadsTo)
+TEST_F(RankFile, SaveThroughALinkReplacesTheFileItLeadsTo)
 {
-    TScratchDir dir;
     ASSERT_TRUE(SaveRanking(QStringLiteral("real.dat"), TRanking{}));
     ASSERT_TRUE(QFile::link(QStringLiteral("real.dat"), RankFileName));
     TRanking table;
@@ -257,9 +255,8 @@ TEST(RankFile, SaveThroughALinkReplacesTheFileItLeadsTo)
               Mark + Hex("2A 00 00 00  01 00 00 00  4C 00 00 00  00 00 00 00") + EmptyRows(9));
 }
 
-TEST(RankFile, BrokenLinkIsReportedAndLeftAsItIs)
+TEST_F(RankFile, BrokenLinkIsReportedAndLeftAsItIs)
 {
-    TScratchDir dir;
     ASSERT_TRUE(QFile::link(QStringLiteral("real.dat"), RankFileName));
     TRanking table = OldTable();
     EXPECT_FALSE(LoadRanking(RankFileName, table)); // nothing to show
@@ -281,12 +278,11 @@ struct TUmask {
     mode_t Old;
 };
 
-class NewRankFile : public ::testing::TestWithParam<mode_t> {};
+class NewRankFile : public RankFile, public ::testing::WithParamInterface<mode_t> {};
 } // namespace
 
 TEST_P(NewRankFile, GetsTheRightsTheUmaskLeaves)
 {
-    TScratchDir dir;
     {
         const TUmask mask(GetParam());
         ASSERT_TRUE(SaveRanking(RankFileName, TRanking{}));
@@ -323,7 +319,7 @@ struct TSharing : TNamedCase {
     bool NoReserve = false; // a file system that cannot reserve room
 };
 
-class SharedRanking : public ::testing::TestWithParam<TSharing> {};
+class SharedRanking : public RankFile, public ::testing::WithParamInterface<TSharing> {};
 } // namespace
 
 // Saved by a player who may write the file, it stays the one file every name
@@ -332,9 +328,8 @@ class SharedRanking : public ::testing::TestWithParam<TSharing> {};
 TEST_P(SharedRanking, SaveWritesTheSharedFileItself)
 {
     const TSharing& c = GetParam();
-    TScratchDir scratch;
-    Chmod(scratch.Path(QString()), 0755);
-    const QString dir = scratch.Path(QStringLiteral("shared"));
+    Chmod(Dir.Path(QString()), 0755);
+    const QString dir = Dir.Path(QStringLiteral("shared"));
     const QString file = dir + QStringLiteral("/Rank.Dat");
     ASSERT_TRUE(QDir().mkdir(dir));
     ASSERT_TRUE(SaveRanking(file, OldTable()));
@@ -345,7 +340,7 @@ TEST_P(SharedRanking, SaveWritesTheSharedFileItself)
     }
     QString savePath = file;
     if (c.SymLink) {
-        savePath = scratch.Path(RankFileName);
+        savePath = Dir.Path(RankFileName);
         ASSERT_TRUE(QFile::link(file, savePath));
         names << savePath;
     }
@@ -396,9 +391,8 @@ INSTANTIATE_TEST_SUITE_P(RankFile, SharedRanking,
 
 // A device, a file where a directory should be, a name longer than the
 // file system allows: the save names the cause, and changes nothing.
-TEST(RankFile, SaveErrorsNameTheirCause)
+TEST_F(RankFile, SaveErrorsNameTheirCause)
 {
-    TScratchDir dir;
     WriteBytes(QStringLiteral("plain"), "x");
     const struct {
         QString Path;
@@ -420,9 +414,8 @@ TEST(RankFile, SaveErrorsNameTheirCause)
     EXPECT_EQ(DirEntries(), QStringList{QStringLiteral("plain")});
 }
 
-TEST(RankFile, SaveFailingHalfwayLeavesTheOldFileUntouched)
+TEST_F(RankFile, SaveFailingHalfwayLeavesTheOldFileUntouched)
 {
-    TScratchDir dir;
     const QByteArray old =
         Mark + Hex("10 27 00 00  01 00 00 00  54 00 00 00  00 00 00 00") + EmptyRows(9);
     WriteBytes(RankFileName, old);
@@ -450,7 +443,7 @@ TEST(RankFile, SaveFailingHalfwayLeavesTheOldFileUntouched)
 }
 
 namespace {
-class FullDiskInPlace : public ::testing::TestWithParam<TSharing> {};
+class FullDiskInPlace : public RankFile, public ::testing::WithParamInterface<TSharing> {};
 } // namespace
 
 // A file written in place keeps its old ranking whole when the new one does
@@ -458,9 +451,8 @@ class FullDiskInPlace : public ::testing::TestWithParam<TSharing> {};
 TEST_P(FullDiskInPlace, LeavesTheOldRankingReadable)
 {
     const TSharing& c = GetParam();
-    TScratchDir scratch;
-    Chmod(scratch.Path(QString()), 0755);
-    const QString file = scratch.Path(RankFileName);
+    Chmod(Dir.Path(QString()), 0755);
+    const QString file = Dir.Path(RankFileName);
     ASSERT_TRUE(SaveRanking(file, OldTable()));
     Chmod(file, c.FileMode);
     if (c.HardLink) {
@@ -500,9 +492,8 @@ INSTANTIATE_TEST_SUITE_P(RankFile, FullDiskInPlace,
 
 // What saves killed half-way left goes with the next save, and only that:
 // nothing of another name, kind or owner, nor the file of a running save.
-TEST(RankFile, SaveRemovesOnlyTheTemporariesOfKilledSaves)
+TEST_F(RankFile, SaveRemovesOnlyTheTemporariesOfKilledSaves)
 {
-    TScratchDir dir;
     QByteArray running;
     const int runningFd = Platform::CreateTempBeside("Rank.Dat", running);
     const QString dead = QStringLiteral("Rank.Dat.nupenupe-00000000000zz.tmp");
@@ -532,14 +523,13 @@ TEST(RankFile, SaveRemovesOnlyTheTemporariesOfKilledSaves)
 // ---- two copies at the same moment -------------------------------------------------
 
 namespace {
-class RankLock : public ::testing::TestWithParam<bool> {};
+class RankLock : public RankFile, public ::testing::WithParamInterface<bool> {};
 } // namespace
 
 // With or without a ranking file: a second lock waits a bounded time, and
 // locking creates nothing.
 TEST_P(RankLock, SecondLockWaitsABoundedTime)
 {
-    TScratchDir dir;
     if (GetParam()) {
         ASSERT_TRUE(SaveRanking(RankFileName, TRanking{}));
     }
@@ -560,7 +550,7 @@ TEST_P(RankLock, SecondLockWaitsABoundedTime)
 INSTANTIATE_TEST_SUITE_P(RankFile, RankLock, ::testing::Bool());
 
 namespace {
-class TwoCopies : public ::testing::TestWithParam<const char*> {};
+class TwoCopies : public RankFile, public ::testing::WithParamInterface<const char*> {};
 } // namespace
 
 // Two copies each merge five results into one file, starting together, over
@@ -568,7 +558,6 @@ class TwoCopies : public ::testing::TestWithParam<const char*> {};
 TEST_P(TwoCopies, MergingTogetherKeepsBothResults)
 {
     const std::string start = GetParam();
-    TScratchDir dir;
     for (int round = 0; round < 20; ++round) {
         QFile::remove(RankFileName);
         QFile::remove(QStringLiteral("Copy.Dat"));
