@@ -61,6 +61,16 @@ protected:
     TScratchDir Dir;
 };
 
+// Saves `table` to `path`: 0 when saved, 1 when refused with an error, 2 when not.
+int TrySave(const QString& path, const TRanking& table)
+{
+    try {
+        return SaveRanking(path, table) ? 0 : 2;
+    } catch (const Platform::TInOutError&) {
+        return 1;
+    }
+}
+
 QStringList DirEntries()
 {
     return QDir::current().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
@@ -204,7 +214,7 @@ TEST_F(RankFile, ReadOnlyFileRefusesTheSaveAndStaysAsItWas)
             SaveRanking(path, table);
             return 2;
         } catch (const Platform::TInOutError& e) {
-            return std::string(e.what()) == "ファイルへのアクセスが拒否されました" ? 0 : 1;
+            return std::string(e.what()) == AccessRefusedText ? 0 : 1;
         }
     });
     if (result < 0)
@@ -227,11 +237,7 @@ TEST_F(RankFile, WritableFileInAReadOnlyDirectoryIsSavedInPlace)
     const int result = AsOrdinaryUser([&] {
         TRanking table;
         table[1] = {4321, "ぬぺ", "2026/12/08"};
-        try {
-            return SaveRanking(path, table) ? 0 : 2;
-        } catch (const Platform::TInOutError&) {
-            return 1;
-        }
+        return TrySave(path, table);
     });
     Chmod(dir, 0755);
     if (result < 0)
@@ -353,13 +359,7 @@ TEST_P(SharedRanking, SaveWritesTheSharedFileItself)
     ASSERT_EQ(::stat(QFile::encodeName(file), &before), 0);
 
     for (const TRanking& table : {BigTable(), TRanking{}}) {
-        const int result = AsUser(c.Saver, [&] {
-            try {
-                return SaveRanking(savePath, table) ? 0 : 2;
-            } catch (const Platform::TInOutError&) {
-                return 1;
-            }
-        });
+        const int result = AsUser(c.Saver, [&] { return TrySave(savePath, table); });
         if (result < 0)
             GTEST_SKIP() << "file rights cannot be made to apply here";
         ASSERT_EQ(result, 0) << "the save was refused";

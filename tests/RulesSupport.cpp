@@ -198,10 +198,6 @@ bool Near(QColor a, QColor b, int tolerance)
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-// Runs `check` where file rights apply: directly for an ordinary user, and
-// for root in a child process that has become `user`. Returns what `check`
-// returned (128 + the signal that killed it), or -1 when rights cannot be
-// made to apply.
 int AsUser(const TUser& user, const std::function<int()>& check)
 {
     if (::geteuid() != 0)
