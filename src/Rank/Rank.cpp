@@ -101,10 +101,8 @@ TForm3::TForm3(QWidget* parent)
         no->setGeometry(n < RankRows ? 20 : 10, y, n < RankRows ? 33 : 44, RowHeight);
         LNOs[n] = no;
         LTimes[n] = MakeFittedLabel(this, QStringLiteral("TIME"), 72, y, header, RowColour);
-        LNames[n] =
-            MakeFittedLabel(this, QStringLiteral("NAME"), NameLeft, y, header, RowColour);
-        LDates[n] =
-            MakeFittedLabel(this, QStringLiteral("DATE"), DateLeft, y, header, RowColour);
+        LNames[n] = MakeFittedLabel(this, QStringLiteral("NAME"), NameLeft, y, header, RowColour);
+        LDates[n] = MakeFittedLabel(this, QStringLiteral("DATE"), DateLeft, y, header, RowColour);
     }
     QFont title = Look::Gothic(24, true);
     title.setItalic(true);

@@ -324,6 +324,7 @@ std::vector<TRect> MakeSourceRects(int32_t pictureCount)
     std::vector<TRect> rects;
     rects.reserve(static_cast<size_t>(pictureCount) + 1);
     for (int32_t i = 0; i <= pictureCount; ++i)
-        rects.push_back({i * CardStrip::PictureW, 0, (i + 1) * CardStrip::PictureW, CardStrip::PictureH});
+        rects.push_back(
+            {i * CardStrip::PictureW, 0, (i + 1) * CardStrip::PictureW, CardStrip::PictureH});
     return rects;
 }

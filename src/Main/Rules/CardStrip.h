@@ -62,7 +62,8 @@ QImage LoadCardStrip(const QString& path, const QString& shownName = CardStrip::
 // The player's message for whatever stopped a strip from loading: a
 // TStripError's own, memory running out, or another error's words under the
 // same first line.
-QString StripFailureText(const std::exception& error, const QString& shownName = CardStrip::FileName);
+QString StripFailureText(const std::exception& error,
+                         const QString& shownName = CardStrip::FileName);
 
 // The highest picture index of a strip of the given width.
 inline int32_t PictureCountOf(int32_t width)
