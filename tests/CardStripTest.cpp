@@ -19,7 +19,7 @@ QString DecodeError(const QString& path)
 {
     try {
         LoadCardStrip(path);
-    } catch (const TStripError& e) {
+    } catch (const TCardStripError& e) {
         return QString::fromStdString(e.what());
     }
     return {};

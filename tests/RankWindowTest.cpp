@@ -50,7 +50,8 @@ protected:
     // The image on screen on the close button: 0 normal, 1 pressed, -1 other.
     int ShownClose()
     {
-        const QImage shown = OnScreen(&Rank(), {TForm3::CloseX, TForm3::CloseY, 33, 33});
+        const QImage shown =
+            OnScreen(&Rank(), {TForm3::CloseX, TForm3::CloseY, ButtonImageSize, ButtonImageSize});
         for (int image : {0, 1})
             if (shown == Main().ImageList2->Image(image).toImage().convertToFormat(shown.format()))
                 return image;

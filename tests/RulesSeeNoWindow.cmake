@@ -1,51 +1,58 @@
 # SPDX-License-Identifier: MIT
 # Fails when a rule reads a header of the windows: every source and header
-# of the rules' folders goes through the preprocessor with the flags the build
-# gives that folder (from compile_commands.json), and each header it reads
-# must lie in those folders or outside the game's sources, and not in Qt
-# Widgets.
+# below the rules' folders goes through the preprocessor with the flags that
+# the build gives its library (from compile_commands.json), and each header
+# it reads must lie below those folders (in the sources or the build tree) or
+# outside both, and not in Qt Widgets.
 #   cmake -DSOURCE_DIR=<game> -DBINARY_DIR=<build tree> -P RulesSeeNoWindow.cmake
 cmake_minimum_required(VERSION 3.25)
 set(checked 0)
-set(allowed "${SOURCE_DIR}/src/Main/Rules" "${SOURCE_DIR}/src/Platform/System")
+set(library_src/Main/Rules nuperules)
+set(library_src/Platform/System nupesystem)
 file(READ "${BINARY_DIR}/compile_commands.json" commands)
 string(JSON last LENGTH "${commands}")
 math(EXPR last "${last} - 1")
 foreach(i RANGE ${last})
-    string(JSON file GET "${commands}" ${i} file)
-    cmake_path(GET file PARENT_PATH folder)
-    if(folder IN_LIST allowed)
-        string(JSON directory_${folder} GET "${commands}" ${i} directory)
-        string(JSON command GET "${commands}" ${i} command)
-        # The flags without "-o <object> -c <source>".
-        separate_arguments(flags_${folder} UNIX_COMMAND "${command}")
-        list(FIND flags_${folder} "-o" at)
-        list(REMOVE_AT flags_${folder} ${at})
-        list(REMOVE_AT flags_${folder} ${at})
-        list(POP_BACK flags_${folder})
-        list(REMOVE_ITEM flags_${folder} "-c")
-    endif()
+    string(JSON command GET "${commands}" ${i} command)
+    foreach(folder IN ITEMS src/Main/Rules src/Platform/System)
+        if(command MATCHES " -o [^ ]*/${library_${folder}}\\.dir/")
+            string(JSON directory_${folder} GET "${commands}" ${i} directory)
+            # Without the object, the source and a dependency file of its own.
+            string(REGEX REPLACE " -c .*$| -(o|MF|MT|MQ) [^ ]+| -MM?D( |$)" " " command "${command}")
+            separate_arguments(flags_${folder} UNIX_COMMAND "${command}")
+        endif()
+    endforeach()
 endforeach()
-foreach(folder IN LISTS allowed)
+
+foreach(folder IN ITEMS src/Main/Rules src/Platform/System)
     if(NOT DEFINED flags_${folder})
-        message(FATAL_ERROR "no compile command for ${folder} in ${BINARY_DIR}")
+        message(FATAL_ERROR "no compile command of ${library_${folder}} in ${BINARY_DIR}")
     endif()
-    file(GLOB units "${folder}/*.cpp" "${folder}/*.h")
+    file(GLOB_RECURSE units "${SOURCE_DIR}/${folder}/*.c*" "${SOURCE_DIR}/${folder}/*.h*"
+         "${SOURCE_DIR}/${folder}/*.inl")
     foreach(unit IN LISTS units)
-        execute_process(COMMAND ${flags_${folder}} -x c++ -M "${unit}"
+        execute_process(COMMAND ${flags_${folder}} -x c++ -M -MT unit "${unit}"
                         WORKING_DIRECTORY "${directory_${folder}}"
                         RESULT_VARIABLE failed OUTPUT_VARIABLE deps ERROR_VARIABLE errors)
         if(failed)
             message(FATAL_ERROR "${unit} does not build with its own flags:\n${errors}")
         endif()
-        string(REGEX REPLACE "^[^:]*:|\\\\\n" "" deps "${deps}")
+        string(REGEX REPLACE "^unit:|\\\\\n" "" deps "${deps}")
         separate_arguments(deps UNIX_COMMAND "${deps}")
+        if(NOT unit IN_LIST deps)
+            message(FATAL_ERROR "no list of the headers that ${unit} reads:\n${deps}")
+        endif()
         foreach(dep IN LISTS deps)
+            # Where it lies: in the build tree, else in the sources, else
+            # outside both ("../...").
             cmake_path(ABSOLUTE_PATH dep BASE_DIRECTORY "${directory_${folder}}" NORMALIZE)
-            cmake_path(GET dep PARENT_PATH dep_folder)
-            string(FIND "${dep}" "${SOURCE_DIR}/" in_sources)
-            if(dep MATCHES "/QtWidgets/" OR (in_sources EQUAL 0 AND NOT dep_folder IN_LIST allowed))
-                message(FATAL_ERROR "${unit} reads a window header: ${dep}")
+            cmake_path(RELATIVE_PATH dep BASE_DIRECTORY "${BINARY_DIR}" OUTPUT_VARIABLE place)
+            if(place MATCHES "^\\.\\./")
+                cmake_path(RELATIVE_PATH dep BASE_DIRECTORY "${SOURCE_DIR}" OUTPUT_VARIABLE place)
+            endif()
+            if(dep MATCHES "/QtWidgets/" OR
+               NOT place MATCHES "^(\\.\\./|src/Main/Rules/|src/Platform/System/)")
+                message(FATAL_ERROR "${unit} reads a header of the windows or from outside the rules: ${dep}")
             endif()
         endforeach()
         math(EXPR checked "${checked} + 1")

@@ -33,17 +33,17 @@ void TClientArea::paintEvent(QPaintEvent*)
 
 void TClientArea::mousePressEvent(QMouseEvent* event)
 {
-    Form->StripMouseEvent(Form, this, event);
+    Form->CaptionMouseEvent(Form, this, event);
 }
 
 void TClientArea::mouseMoveEvent(QMouseEvent* event)
 {
-    Form->StripMouseEvent(Form, this, event);
+    Form->CaptionMouseEvent(Form, this, event);
 }
 
 void TClientArea::mouseReleaseEvent(QMouseEvent* event)
 {
-    Form->StripMouseEvent(Form, this, event);
+    Form->CaptionMouseEvent(Form, this, event);
 }
 
 // ---- TForm1: the caption strip ---------------------------------------------
@@ -55,14 +55,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
     case QEvent::MouseButtonRelease:
-        StripMouseEvent(watched, static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(event));
+        CaptionMouseEvent(watched, static_cast<QWidget*>(watched),
+                          static_cast<QMouseEvent*>(event));
         return true;
     default:
         return QWidget::eventFilter(watched, event);
     }
 }
 
-void TForm1::StripMouseEvent(QObject* sender, QWidget* receiver, QMouseEvent* event)
+void TForm1::CaptionMouseEvent(QObject* sender, QWidget* receiver, QMouseEvent* event)
 {
     // A click, not a move: a move may still reach the window in the moment
     // before the window manager takes it away.

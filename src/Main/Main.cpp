@@ -147,7 +147,7 @@ bool TForm1::LoadPictures()
         CardImages = QImage();
         PictureCount = 0;
         SourceRects.clear();
-        Platform::ShowMessage(StripFailureText(e), Platform::TMsgIcon::Error);
+        Platform::ShowMessage(CardStripFailureText(e), Platform::TMsgIcon::Error);
         Platform::Terminate(1);
         return false;
     }

@@ -160,7 +160,7 @@ private:
     // Hands a mouse event of the client area, the clock or the LED sign to
     // the strip's handlers, as an event of `sender`; `receiver` is the widget
     // whose coordinates it carries.
-    void StripMouseEvent(QObject* sender, QWidget* receiver, QMouseEvent* event);
+    void CaptionMouseEvent(QObject* sender, QWidget* receiver, QMouseEvent* event);
     int32_t CaptionButtonOf(QObject* sender, int x, int y) const;
     void RunCaptionButton(int32_t b);
     void SetHintsEnabled(bool on);

@@ -45,8 +45,7 @@ void TForm1::ShuffleCards()
 
 void TForm1::BtnReStartClick()
 {
-    // NewGame clears it too; the restart ends the open turn itself, first,
-    // so that no deal it makes can start with the old turn open.
+    // Cleared again by NewGame: harmless, and kept as the restart has always done it.
     FirstCard = -1;
     NewGame();
     DrawBoard();
@@ -154,8 +153,7 @@ void TForm1::OpenCard(int32_t Col, int32_t Row)
     FirstCard = -1;
 }
 
-// Every matched pair passes through here; it does nothing, and is kept as
-// the one place where a pair's own effect belongs.
+// Empty on purpose: every matched pair passes here, the place for a pair's own effect.
 void TForm1::PairMatched(int32_t, int32_t) {}
 
 // ---- the clock --------------------------------------------------------------

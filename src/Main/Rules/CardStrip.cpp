@@ -10,7 +10,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
 // POSIX
 #include <unistd.h>
@@ -204,12 +203,12 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows
     const int fd = Platform::OpenRegularFile(path);
     if (fd < 0) {
         const int error = errno;
-        throw TStripError(Refusal(shownName,
-                                  error == EISDIR || error == ENXIO
-                                      ? QStringLiteral("通常のファイルではありません。")
-                                      : QStringLiteral("ファイルを開けません。"),
-                                  QString::fromLocal8Bit(std::strerror(error)))
-                              .toStdString());
+        throw TCardStripError(Refusal(shownName,
+                                      error == EISDIR || error == ENXIO
+                                          ? QStringLiteral("通常のファイルではありません。")
+                                          : QStringLiteral("ファイルを開けません。"),
+                                      QString::fromLocal8Bit(std::strerror(error)))
+                                  .toStdString());
     }
     TFileSource source(fd);
 
@@ -282,7 +281,7 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows
     }
     jpeg_destroy_decompress(&cinfo);
     if (!reason.isEmpty())
-        throw TStripError(
+        throw TCardStripError(
             Refusal(shownName, reason, QString::fromLocal8Bit(err.Message)).toStdString());
     return image;
 }
@@ -291,7 +290,7 @@ QImage LoadCardStrip(const QString& path, const QString& shownName)
 {
     QImage strip = DecodeJpegFile(path, shownName, CardStrip::PictureH);
     if (strip.width() < CardStrip::PictureW * Board::MinPictures)
-        throw TStripError(
+        throw TCardStripError(
             Refusal(shownName, QStringLiteral("画像の幅が %1 ピクセルしかありません。"
                                               "カードを配るには幅 %2 ピクセル（%3 枚分）"
                                               "以上が必要です。")
@@ -300,7 +299,7 @@ QImage LoadCardStrip(const QString& path, const QString& shownName)
                                    .arg(Board::MinPictures))
                 .toStdString());
     if (strip.height() < CardStrip::PictureH)
-        throw TStripError(
+        throw TCardStripError(
             Refusal(shownName, QStringLiteral("画像の高さが %1 ピクセルしかありません。"
                                               "%2 ピクセル以上が必要です。")
                                    .arg(strip.height())
@@ -309,9 +308,9 @@ QImage LoadCardStrip(const QString& path, const QString& shownName)
     return strip;
 }
 
-QString StripFailureText(const std::exception& error, const QString& shownName)
+QString CardStripFailureText(const std::exception& error, const QString& shownName)
 {
-    if (dynamic_cast<const TStripError*>(&error))
+    if (dynamic_cast<const TCardStripError*>(&error))
         return QString::fromStdString(error.what());
     if (dynamic_cast<const std::bad_alloc*>(&error))
         return Refusal(shownName, OutOfMemory);

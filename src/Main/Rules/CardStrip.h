@@ -37,14 +37,14 @@ inline const QString FileName = QStringLiteral("Img.Dat");
 } // namespace CardStrip
 
 // Why a picture strip cannot be used; the text is the message for the player.
-class TStripError : public std::runtime_error {
+class TCardStripError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
 // Decodes a JPEG file at full size into 24-bit colour (QImage::Format_RGB888):
 // RGB, greyscale, and CMYK or YCCK as image editors write them. Refuses, with
-// TStripError, files that are not JPEG images, data that the decoder reports
+// TCardStripError, files that are not JPEG images, data that the decoder reports
 // lost (a file or scan that ends early, corrupt entropy-coded data), other
 // colour spaces, images that are too large, files that run on past what a
 // picture of their size can take (see CardStrip::BlockBytes), and anything but
@@ -60,10 +60,10 @@ QImage DecodeJpegFile(const QString& path, const QString& shownName, int maxRows
 QImage LoadCardStrip(const QString& path, const QString& shownName = CardStrip::FileName);
 
 // The player's message for whatever stopped a strip from loading: a
-// TStripError's own, memory running out, or another error's words under the
+// TCardStripError's own, memory running out, or another error's words under the
 // same first line.
-QString StripFailureText(const std::exception& error,
-                         const QString& shownName = CardStrip::FileName);
+QString CardStripFailureText(const std::exception& error,
+                             const QString& shownName = CardStrip::FileName);
 
 // The highest picture index of a strip of the given width.
 inline int32_t PictureCountOf(int32_t width)
