@@ -83,10 +83,11 @@ TEST_P(CardCut, ShowsTheUprightCentreAtFiveToFour)
         EXPECT_TRUE(Near(card.pixelColor(p), colour, 40))
             << p.x() << "," << p.y() << " shows " << card.pixelColor(p).name().toStdString();
     };
-    expect({12, 10}, Qt::blue);
+    for (const QPoint& p : {QPoint(12, 10), QPoint(23, 18)}) // sharp up to the edge
+        expect(p, Qt::blue);
     for (const QPoint& p : {QPoint(0, 40), QPoint(99, 40), QPoint(50, 0), QPoint(50, 79)})
         expect(p, Qt::yellow);
-    for (const QPoint& p : {QPoint(50, 40), QPoint(97, 77), QPoint(87, 10), QPoint(12, 70)})
+    for (const QPoint& p : {QPoint(50, 40), QPoint(97, 77), QPoint(87, 10), QPoint(27, 22)})
         expect(p, c.Clear ? Qt::white : Qt::green);
 }
 

@@ -158,6 +158,20 @@ QImage ReadPicture(const QString& path)
     const std::unique_ptr<QFile> file = OpenPicture(path);
     QImageReader reader(file.get());
     reader.setAutoTransform(true);
+    // A reader that can (JPEG's, scaling as it decodes) reads no more than
+    // the card needs: four of the picture's pixels to each of the card's,
+    // across and down, which smooth scaling averages into one. A phone's
+    // photo so takes a tenth of the time and memory, and one too large to
+    // read whole still serves.
+    const QSize stored = reader.size();
+    if (stored.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
+        const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+        const QSize cut = CardCut(turned ? stored.transposed() : stored).size();
+        const double scale = std::max(4.0 * CardStrip::PictureW / cut.width(),
+                                      4.0 * CardStrip::PictureH / cut.height());
+        if (scale < 1)
+            reader.setScaledSize((QSizeF(stored) * scale).toSize().expandedTo({1, 1}));
+    }
     QImage picture;
     if (!reader.read(&picture)) {
         if (reader.error() == QImageReader::UnsupportedFormatError)
@@ -172,17 +186,20 @@ QImage ReadPicture(const QString& path)
     return picture;
 }
 
-QImage CardPicture(const QImage& picture)
+QRect CardCut(const QSize& picture)
 {
     const qint64 w = picture.width(), h = picture.height();
-    QRect cut;
     if (w * 4 > h * 5) {
         const int cutW = int(std::max<qint64>(1, (h * 5 + 2) / 4));
-        cut = QRect(int(w - cutW) / 2, 0, cutW, int(h));
-    } else {
-        const int cutH = int(std::max<qint64>(1, (w * 4 + 2) / 5));
-        cut = QRect(0, int(h - cutH) / 2, int(w), cutH);
+        return QRect(int(w - cutW) / 2, 0, cutW, int(h));
     }
+    const int cutH = int(std::max<qint64>(1, (w * 4 + 2) / 5));
+    return QRect(0, int(h - cutH) / 2, int(w), cutH);
+}
+
+QImage CardPicture(const QImage& picture)
+{
+    const QRect cut = CardCut(picture.size());
     // Qt scales these two formats smoothly by averaging every pixel that a
     // card's pixel covers.
     const QImage scaled =

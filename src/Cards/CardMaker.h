@@ -36,12 +36,17 @@ public:
 QStringList CollectPictures(const QStringList& arguments);
 
 // The picture in the file, turned upright as its EXIF orientation says and
-// in sRGB; refuses, naming the file, one that cannot be read.
+// in sRGB, at most four times the size a card needs of it where the format
+// can be read smaller; refuses, naming the file, one that cannot be read.
 QImage ReadPicture(const QString& path);
 
-// The picture cut to 5 : 4 around its centre (the middle of a tall picture,
-// the middle of a wide one) and scaled smoothly to 100 x 80, transparency on
-// white, in 24-bit colour.
+// The part of an upright picture of this size that a card shows: the largest
+// 5 : 4 rectangle around its centre (the middle of a tall picture, the
+// middle of a wide one).
+QRect CardCut(const QSize& picture);
+
+// The picture's CardCut scaled smoothly to 100 x 80, transparency on white,
+// in 24-bit colour.
 QImage CardPicture(const QImage& picture);
 
 // The strip: the back, the penalty card, then the faces, each 100 x 80, side
