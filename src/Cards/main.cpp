@@ -29,8 +29,9 @@ const char* const Help =
     "upright as its EXIF orientation says, cut to 5:4 around its centre and\n"
     "scaled to 100 x 80.\n"
     "\n"
-    "  -o, --output FILE    ここに書く / write here instead of the player's data\n"
-    "                       folder (~/.local/share/nupenupe/Img.Dat), where the\n"
+    "  -o, --output FILE    ここに書く / write here (Img.Dat in it, for a folder)\n"
+    "                       instead of the player's data folder\n"
+    "                       (~/.local/share/nupenupe/Img.Dat), where the\n"
     "                       nupenupe command finds it\n"
     "  --back PICTURE       カードの裏 / the card back (else the game's own)\n"
     "  --penalty PICTURE    ペナルティカード / the penalty card (else the game's own)\n"
@@ -121,7 +122,10 @@ int main(int argc, char* argv[])
                            QStringLiteral("cannot make folder '%1'.").arg(folder)});
         request.Output = QDir(folder).filePath(CardStrip::FileName);
     } else {
+        // A folder, such as a game folder of its own, gets its Img.Dat.
         request.Output = parser.value(output);
+        if (QFileInfo(request.Output).isDir())
+            request.Output = QDir(request.Output).filePath(CardStrip::FileName);
     }
 
     try {
