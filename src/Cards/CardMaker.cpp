@@ -3,6 +3,7 @@
 
 #include "CardStrip.h"
 #include "DurableFile.h"
+#include "JpegError.h"
 // Qt
 #include <QColorSpace>
 #include <QDir>
@@ -82,20 +83,6 @@ bool LooksLikePicture(const QFileInfo& entry)
     QFile file;
     file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     return !QImageReader::imageFormat(&file).isEmpty();
-}
-
-// libjpeg reports errors through a callback that must not return.
-struct TJpegErrorManager {
-    jpeg_error_mgr Base;
-    std::jmp_buf Jump;
-    char Message[JMSG_LENGTH_MAX];
-};
-
-[[noreturn]] void OnJpegError(j_common_ptr cinfo)
-{
-    auto* err = reinterpret_cast<TJpegErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->Message);
-    std::longjmp(err->Jump, 1);
 }
 
 QImage StripPicture(const QImage& strip, int index)

@@ -3,6 +3,7 @@
 
 #include "Deal.h"
 #include "DurableFile.h"
+#include "JpegError.h"
 
 // std
 #include <algorithm>
@@ -18,21 +19,6 @@
 #include <jerror.h>
 
 namespace {
-
-// libjpeg reports errors through a callback that must not return; it jumps
-// back to the decoder with the decoder's own message text.
-struct TJpegErrorManager {
-    jpeg_error_mgr Base;
-    std::jmp_buf Jump;
-    char Message[JMSG_LENGTH_MAX];
-};
-
-[[noreturn]] void OnJpegError(j_common_ptr cinfo)
-{
-    auto* err = reinterpret_cast<TJpegErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->Message);
-    std::longjmp(err->Jump, 1);
-}
 
 // The decoder's warnings that mean picture data is lost, so that pictures
 // would come out grey or garbled, and how the player is told. The others lose
