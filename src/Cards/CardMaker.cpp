@@ -159,6 +159,17 @@ QImage ReadPicture(const QString& path)
         if (scale < 1)
             reader.setScaledSize((QSizeF(stored) * scale).toSize().expandedTo({1, 1}));
     }
+    // Qt refuses to decode a picture beyond its allocation limit; one too
+    // large to read is named with its size rather than as unreadable.
+    const QSize decoded = reader.scaledSize().isValid() ? reader.scaledSize() : stored;
+    if (decoded.isValid() && qint64(decoded.width()) * decoded.height() * 4 >
+                                 qint64(QImageReader::allocationLimit()) << 20)
+        RefuseFile(
+            path,
+            QStringLiteral("画像が大きすぎます：%1 × %2 ピクセル")
+                .arg(stored.width())
+                .arg(stored.height()),
+            QStringLiteral("too large (%1 x %2 pixels)").arg(stored.width()).arg(stored.height()));
     QImage picture;
     if (!reader.read(&picture)) {
         if (reader.error() == QImageReader::UnsupportedFormatError)
