@@ -40,5 +40,16 @@ expect_start("with a relative XDG_DATA_HOME, which names no folder" xdg "${own}"
 expect_start("with XDG_DATA_HOME without a deck" "${BINARY_DIR}/xdg" "${_data}")
 file(WRITE "${BINARY_DIR}/xdg/nupenupe/Img.Dat" "a deck")
 expect_start("with a deck in XDG_DATA_HOME" "${BINARY_DIR}/xdg" "${BINARY_DIR}/xdg/nupenupe")
+
+# The game is not handed a relative XDG_DATA_HOME, which it would take as a
+# folder below wherever it starts, its ranking with it.
+set(_exec /usr/bin/env)
+configure_file("${SOURCE_DIR}/packaging/nupenupe.sh.in" "${BINARY_DIR}/nupenupe-env" @ONLY)
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env "HOME=${home}" XDG_DATA_HOME=xdg
+                        sh "${BINARY_DIR}/nupenupe-env"
+                OUTPUT_VARIABLE environment RESULT_VARIABLE result)
+if(NOT result EQUAL 0 OR environment MATCHES "(^|\n)XDG_DATA_HOME=")
+    message(FATAL_ERROR "the game was handed a relative XDG_DATA_HOME (status ${result})")
+endif()
 message(STATUS "the command starts the game where the deck is")
 file(REMOVE_RECURSE "${BINARY_DIR}")
