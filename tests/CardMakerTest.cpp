@@ -11,6 +11,8 @@
 #include <QTransform>
 // gtest
 #include <gtest/gtest.h>
+// POSIX
+#include <sys/stat.h>
 
 using namespace Test;
 
@@ -24,21 +26,22 @@ struct TCutCase : TNamedCase {
 };
 
 // Red outside the cut; the cut framed in yellow as wide as a card's pixel,
-// green (or clear) inside, with a blue quarter at its top left. A card cut
-// too wide shows red, one cut too narrow loses its frame, one whose blue is
-// elsewhere stands the wrong way.
+// green (or clear) and black inside, with a blue quarter at its top left. A
+// card cut too wide shows red, one cut too narrow loses its frame, one whose
+// blue is elsewhere stands the wrong way, one scaled roughly shows no blend.
 QImage MarkedPicture(const TCutCase& c)
 {
     QImage picture(c.Size, QImage::Format_ARGB32);
     picture.fill(Qt::red);
     const int dx = c.Cut.width() / 100, dy = c.Cut.height() / 80;
+    const QRect inside = c.Cut.adjusted(dx, dy, -dx, -dy); // chequered with black
     for (const auto& [rect, colour] :
          {std::pair{c.Cut, QColor(Qt::yellow)},
-          {c.Cut.adjusted(dx, dy, -dx, -dy), QColor(c.Clear ? Qt::transparent : Qt::green)},
+          {inside, QColor(c.Clear ? Qt::transparent : Qt::green)},
           {QRect(c.Cut.topLeft(), c.Cut.size() / 4), QColor(Qt::blue)}})
         for (int y = rect.top(); y <= rect.bottom(); ++y)
             for (int x = rect.left(); x <= rect.right(); ++x)
-                picture.setPixelColor(x, y, colour);
+                picture.setPixelColor(x, y, rect == inside && (x + y) % 2 ? Qt::black : colour);
     return picture;
 }
 
@@ -88,7 +91,7 @@ TEST_P(CardCut, ShowsTheUprightCentreAtFiveToFour)
     for (const QPoint& p : {QPoint(0, 40), QPoint(99, 40), QPoint(50, 0), QPoint(50, 79)})
         expect(p, Qt::yellow);
     for (const QPoint& p : {QPoint(50, 40), QPoint(97, 77), QPoint(87, 10), QPoint(27, 22)})
-        expect(p, c.Clear ? Qt::white : Qt::green);
+        expect(p, c.Clear ? QColor(128, 128, 128) : QColor(0, 128, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -106,7 +109,13 @@ TEST(CardMakerDeck, IsABaselineStripThatTheGameReadsPictureForPicture)
     TScratchDir dir;
     WriteStrip(24); // the shipped strip, for the penalty card
     const QString back = WriteFaces(1, QStringLiteral("back")) + QStringLiteral("/002.png");
+    WriteBytes(QStringLiteral("deck.jpg"), "an earlier deck that the group may write");
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(::chmod("deck.jpg", 0664) | ::stat("deck.jpg", &before), 0);
     ASSERT_EQ(CardMaker::MakeDeck({{WriteFaces(23)}, back, {}, "Img.Dat", "deck.jpg"}), 23);
+    ASSERT_EQ(::stat("deck.jpg", &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino) << "written in place, not replaced in one step";
 
     const QByteArray bytes = ReadBytes(QStringLiteral("deck.jpg"));
     EXPECT_TRUE(bytes.contains("\xFF\xC0") && !bytes.contains("\xFF\xC2")) << "not baseline";
@@ -158,9 +167,15 @@ INSTANTIATE_TEST_SUITE_P(
         TRunCase{{"IntoThePlayersDataFolder"}, 22, {}, 0, "絵札 22 枚", "22 faces"},
         TRunCase{{"TooManyPictures"}, CardMaker::MaxFaces + 1, {}, 1, "多すぎます", "too many"},
         TRunCase{{"TooFewPictures"}, 21, {}, 1, "21 枚しか", "only 21"},
+        TRunCase{{"PicturesNamedTwice"}, 22, {"faces/002.png", "faces"}, 0, "絵札 22", "22 faces"},
         TRunCase{{"UnreadablePicture"}, 22, {"broken.png"}, 1, "「broken.png」", "'broken.png'"},
         TRunCase{{"MissingPicture"}, 22, {"gone.jpg"}, 1, "ありません", "no such file"},
-        TRunCase{{"FolderWithoutPictures"}, 22, {"notes"}, 1, "「notes」に写真が", "'notes' holds"},
+        TRunCase{{"FolderWithoutPictures"},
+                 22,
+                 {"notes"},
+                 1,
+                 "「notes」に読める写真",
+                 "'notes' holds no"},
         TRunCase{
             {"UnwritableOutput"}, 22, {"-o", "no/Img.Dat"}, 1, "書き込めません", "cannot write"}),
     CaseName);

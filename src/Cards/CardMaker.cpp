@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 // libjpeg
 #include <jpeglib.h>
 
@@ -85,6 +86,23 @@ bool LooksLikePicture(const QFileInfo& entry)
     return !QImageReader::imageFormat(&file).isEmpty();
 }
 
+// Why a deck could not be written, in both languages; the game's own texts
+// where they say it well.
+std::pair<QString, QString> WriteWords(const Platform::TInOutError& error)
+{
+    switch (error.Code) {
+    case ENOENT:
+        return {QStringLiteral("そのフォルダはありません"), English("no such folder")};
+    case EISDIR:
+        return {QStringLiteral("フォルダです"), English("it is a folder")};
+    case ENXIO:
+    case ENODEV:
+        return {QStringLiteral("通常のファイルではありません"), English("not a regular file")};
+    default:
+        return {QString::fromUtf8(error.what()), SystemWords(error.Code)};
+    }
+}
+
 QImage StripPicture(const QImage& strip, int index)
 {
     return strip.copy(index * CardStrip::PictureW, 0, CardStrip::PictureW, CardStrip::PictureH);
@@ -112,22 +130,34 @@ QStringList CollectPictures(const QStringList& arguments)
     for (const QString& argument : arguments) {
         const QFileInfo info(argument);
         if (!info.isDir()) {
+            if (!info.exists())
+                RefuseFile(argument, QStringLiteral("ファイルがありません"),
+                           English("no such file"));
             add(argument);
             continue;
         }
         if (!info.isReadable() || !info.isExecutable())
             throw TRefusal(QStringLiteral("フォルダ「%1」を読み込めません。").arg(argument),
                            QStringLiteral("cannot read folder '%1'.").arg(argument));
-        int found = 0;
-        for (const QFileInfo& entry : QDir(argument).entryInfoList(QDir::Files, QDir::Name)) {
+        const QFileInfoList entries = QDir(argument).entryInfoList(QDir::Files, QDir::Name);
+        qsizetype found = 0;
+        for (const QFileInfo& entry : entries) {
             if (LooksLikePicture(entry)) {
                 add(entry.filePath());
                 ++found;
             }
         }
+        // Files in formats that Qt has no reader for (HEIC, or WebP without
+        // the plugin) are among the others.
         if (found == 0)
-            throw TRefusal(QStringLiteral("フォルダ「%1」に写真がありません。").arg(argument),
-                           QStringLiteral("folder '%1' holds no pictures.").arg(argument));
+            throw TRefusal(QStringLiteral("フォルダ「%1」に読める写真がありません（ほかのファイル "
+                                          "%2 個）。")
+                               .arg(argument)
+                               .arg(entries.size()),
+                           QStringLiteral("folder '%1' holds no pictures that can be read (%2 "
+                                          "other files).")
+                               .arg(argument)
+                               .arg(entries.size()));
     }
     if (pictures.size() > MaxFaces)
         throw TRefusal(QStringLiteral("写真が多すぎます（%1 枚）。1 つのデッキに入る絵札は "
@@ -281,8 +311,9 @@ int MakeDeck(const TDeckRequest& request)
                                       "必要です。")
                            .arg(paths.size())
                            .arg(MinFaces),
-                       QStringLiteral("only %1 usable pictures: a deck needs at least %2.")
+                       QStringLiteral("only %1 usable picture%2: a deck needs at least %3.")
                            .arg(paths.size())
+                           .arg(paths.size() == 1 ? "" : "s")
                            .arg(MinFaces));
 
     QImage shipped;
@@ -318,13 +349,19 @@ int MakeDeck(const TDeckRequest& request)
         faces << CardPicture(ReadPicture(path));
 
     const QByteArray jpeg = EncodeJpeg(ComposeStrip(back, penalty, faces));
+    const QString folder = QFileInfo(request.Output).absolutePath();
+    if (request.MakeFolder && !QDir().mkpath(folder))
+        throw TRefusal(QStringLiteral("フォルダ「%1」を作れません。").arg(folder),
+                       QStringLiteral("cannot make folder '%1'.").arg(folder));
     try {
-        Platform::SaveWholeFile(request.Output, jpeg);
+        // A deck is read whole by the game at any moment: it is always
+        // replaced in one step, shared or not.
+        Platform::SaveWholeFile(request.Output, jpeg, Platform::TSaveWay::Replacing);
     } catch (const Platform::TInOutError& e) {
+        const auto [japanese, english] = WriteWords(e);
         throw TRefusal(
-            QStringLiteral("「%1」に書き込めません（%2）。")
-                .arg(request.Output, QString::fromUtf8(e.what())),
-            QStringLiteral("cannot write '%1': %2.").arg(request.Output, SystemWords(e.Code)));
+            QStringLiteral("「%1」に書き込めません（%2）。").arg(request.Output, japanese),
+            QStringLiteral("cannot write '%1': %2.").arg(request.Output, english));
     }
     return int(faces.size());
 }

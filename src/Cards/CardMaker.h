@@ -57,11 +57,12 @@ QImage ComposeStrip(const QImage& back, const QImage& penalty, const QList<QImag
 QByteArray EncodeJpeg(const QImage& strip);
 
 struct TDeckRequest {
-    QStringList Pictures; // files and folders, as the player named them
-    QString Back;         // a picture for the back, or empty for the shipped one
-    QString Penalty;      // likewise for the penalty card
-    QString ShippedStrip; // the strip the game ships, for what is not named
-    QString Output;       // the file to write
+    QStringList Pictures;    // files and folders, as the player named them
+    QString Back;            // a picture for the back, or empty for the shipped one
+    QString Penalty;         // likewise for the penalty card
+    QString ShippedStrip;    // the strip the game ships, for what is not named
+    QString Output;          // the file to write
+    bool MakeFolder = false; // make the file's folder when it is missing
 };
 
 // Makes the deck and writes it in one step: a file that was there stays whole

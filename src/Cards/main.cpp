@@ -116,11 +116,9 @@ int main(int argc, char* argv[])
         // folder at all and is passed over, as the desktop's rules say.
         if (QDir::isRelativePath(qEnvironmentVariable("XDG_DATA_HOME")))
             qunsetenv("XDG_DATA_HOME");
-        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        if (!QDir().mkpath(folder))
-            return Refuse({QStringLiteral("フォルダ「%1」を作れません。").arg(folder),
-                           QStringLiteral("cannot make folder '%1'.").arg(folder)});
-        request.Output = QDir(folder).filePath(CardStrip::FileName);
+        request.Output = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+                             .filePath(CardStrip::FileName);
+        request.MakeFolder = true;
     } else {
         // A folder, such as a game folder of its own, gets its Img.Dat.
         request.Output = parser.value(output);
@@ -135,10 +133,10 @@ int main(int argc, char* argv[])
                           .arg(request.Output)
                           .arg(faces));
         if (ownFolder)
-            Print(stdout, QStringLiteral("nupenupe コマンドのゲームはこのデッキで配ります。"
-                                         "消せば元の絵に戻ります。\n"
-                                         "the nupenupe command deals from it; remove it to play "
-                                         "the shipped pictures again.\n"));
+            Print(stdout, QStringLiteral("インストールした nupenupe コマンドのゲームはこのデッキで"
+                                         "配ります。消せば元の絵に戻ります。\n"
+                                         "the installed nupenupe command deals from it; remove it "
+                                         "to play the shipped pictures again.\n"));
         return 0;
     } catch (const CardMaker::TRefusal& refusal) {
         return Refuse(refusal);

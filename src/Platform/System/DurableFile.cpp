@@ -322,7 +322,7 @@ std::optional<QByteArray> ReadWholeFile(const QString& fileName, TFileAccess acc
     return ReadAll(fd.Get(), qsizetype(st.st_size));
 }
 
-void SaveWholeFile(const QString& fileName, const QByteArray& bytes)
+void SaveWholeFile(const QString& fileName, const QByteArray& bytes, TSaveWay way)
 {
     const QByteArray path = QFile::encodeName(fileName);
     const TFileSizeSignalIgnored noSignal;
@@ -341,7 +341,7 @@ void SaveWholeFile(const QString& fileName, const QByteArray& bytes)
         ReplaceFile(path, bytes, nullptr);
         return;
     }
-    if (IsPrivate(st)) {
+    if (IsPrivate(st) || (way == TSaveWay::Replacing && S_ISREG(st.st_mode))) {
         // Replace the file itself, at the end of any links, which stay.
         const QByteArray real = RealPath(path);
         struct stat there {};

@@ -36,8 +36,8 @@ int OpenRegularFile(const QString& fileName);
 std::optional<QByteArray> ReadWholeFile(const QString& fileName,
                                         TFileAccess access = TFileAccess::Read);
 
-// Writes `bytes` as the whole file, or throws TInOutError.
-// - A private file (a regular file of ours that nobody else may write, with
+// Writes `bytes` as the whole file, or throws TInOutError. As `way` says:
+// - KeepingShared (the ranking): a private file (a regular file of ours that nobody else may write, with
 //   no second hard link) is replaced in one step by a new file renamed over
 //   it, with the same group and rights: readers see the old contents or the
 //   new.
@@ -55,7 +55,14 @@ std::optional<QByteArray> ReadWholeFile(const QString& fileName,
 // as ReadWholeFile refuses it, and never opened. A replacing save first
 // removes the temporary files that saves killed half-way left beside the
 // file (see TempFile.h).
-void SaveWholeFile(const QString& fileName, const QByteArray& bytes);
+// - Replacing (a file that others read whole at any moment and that nobody
+//   shares on purpose, such as a deck of cards): any regular file is replaced
+//   by the rename, whoever may write it and whatever other names it has; it
+//   is written in place only where the directory takes no new file or the
+//   group cannot carry over.
+enum class TSaveWay { KeepingShared, Replacing };
+void SaveWholeFile(const QString& fileName, const QByteArray& bytes,
+                   TSaveWay way = TSaveWay::KeepingShared);
 
 // An advisory lock on a file, held while it lives, so that two running
 // copies that update the file at the same moment do not both start from the
