@@ -345,8 +345,11 @@ int MakeDeck(const TDeckRequest& request)
     const QImage penalty = pictureOr(request.Penalty, 1);
     QList<QImage> faces;
     faces.reserve(paths.size());
-    for (const QString& path : paths)
+    for (const QString& path : paths) {
         faces << CardPicture(ReadPicture(path));
+        if (request.Progress)
+            request.Progress(faces.size(), paths.size());
+    }
 
     const QByteArray jpeg = EncodeJpeg(ComposeStrip(back, penalty, faces));
     const QString folder = QFileInfo(request.Output).absolutePath();

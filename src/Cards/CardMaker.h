@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 // std
+#include <functional>
 #include <stdexcept>
 
 namespace CardMaker {
@@ -63,6 +64,8 @@ struct TDeckRequest {
     QString ShippedStrip;    // the strip the game ships, for what is not named
     QString Output;          // the file to write
     bool MakeFolder = false; // make the file's folder when it is missing
+    // Told after each face is read, with the number read and of all.
+    std::function<void(qsizetype read, qsizetype all)> Progress = {};
 };
 
 // Makes the deck and writes it in one step: a file that was there stays whole

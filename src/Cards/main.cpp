@@ -12,6 +12,8 @@
 // std
 #include <cstdio>
 #include <new>
+// POSIX
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +49,8 @@ void Print(std::FILE* stream, const QString& text)
 
 int Refuse(const CardMaker::TRefusal& refusal)
 {
+    if (::isatty(STDERR_FILENO))
+        Print(stderr, QStringLiteral("\r\033[K")); // the progress line
     Print(stderr, QStringLiteral("nupenupe-cards: %1\nnupenupe-cards: %2\n")
                       .arg(refusal.Japanese, refusal.English));
     return 1;
@@ -126,6 +130,14 @@ int main(int argc, char* argv[])
             request.Output = QDir(request.Output).filePath(CardStrip::FileName);
     }
 
+    // A terminal sees how far the reading is: hundreds of photos take a while.
+    if (::isatty(STDERR_FILENO))
+        request.Progress = [](qsizetype read, qsizetype all) {
+            Print(stderr, QStringLiteral("\r写真 %1 / %2 … %3")
+                              .arg(read)
+                              .arg(all)
+                              .arg(read == all ? QStringLiteral("\r\033[K") : QString()));
+        };
     try {
         const int faces = CardMaker::MakeDeck(request);
         Print(stdout, QStringLiteral("「%1」に絵札 %2 枚のデッキを書きました。\n"
